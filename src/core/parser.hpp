@@ -1,0 +1,108 @@
+// Ecosystem identifiers, the generic tokenised version and ecosystem auto-detection.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "small_vec.hpp"
+
+namespace ombrel {
+
+class Ecosystem {
+ public:
+  enum Id : std::uint8_t {
+    Generic, Semver, Pep440, Debian, Rpm, Ruby, Maven, Go, Npm, Nuget,
+    Composer, Crates, Hex, Swift, Calver, Alpine, Docker, Conda, Arch, Gentoo,
+    Cran, Spack, Dart, Julia, Terraform, Helm, Cpan, Nix, Homebrew, Freebsd,
+  };
+  static constexpr std::size_t count = 30;
+
+  constexpr Ecosystem(Id id = Generic) : id_(id) {}
+  constexpr operator Id() const { return id_; }
+
+  // Canonical names and aliases, ASCII case ignored; nothing is trimmed.
+  static std::expected<Ecosystem, std::string> from_str(std::string_view name);
+  // Canonical lower-case name.
+  std::string_view as_str() const;
+  // The name validation messages use ("PEP 440", "Ruby gem", ...); empty when none.
+  std::string_view message_name() const;
+
+ private:
+  Id id_;
+};
+
+// One token of a generic version. A tag's text is not stored: it is `len` bytes at offset
+// `value` of the text that was parsed (lower-cased on use), and its tag weight is
+// resolved once while parsing.
+struct Seg {
+  enum class Kind : std::uint8_t { Num, Tag };
+  static constexpr std::int16_t kUnlisted = INT16_MIN;
+
+  std::uint64_t value;  // Num: the number; Tag: offset of its text
+  std::size_t len;      // Tag: length of its text
+  std::int16_t weight;  // Tag: tag_weight, or kUnlisted
+  Kind kind;
+
+  bool is_num() const { return kind == Kind::Num; }
+  bool is_tag() const { return kind == Kind::Tag; }
+  bool listed() const { return weight != kUnlisted; }
+  // Rank in the tag order: the weight, or 29 (just below a plain release) when unlisted.
+  int rank() const { return listed() ? weight : 29; }
+  // Number 0 or a tag of release weight: what is dropped from the end of a list.
+  bool is_null() const { return is_num() ? value == 0 : weight == 30; }
+
+  static Seg num(std::uint64_t v) { return Seg{v, 0, 0, Kind::Num}; }
+  static Seg tag(std::size_t off, std::size_t len, std::int16_t weight) {
+    return Seg{off, len, weight, Kind::Tag};
+  }
+};
+
+inline constexpr std::size_t kInlineSegs = 6;
+using SegVec = SmallVec<Seg, kInlineSegs>;
+
+// A segment list together with the text its tags point into.
+struct SegSpan {
+  std::span<const Seg> segs;
+  std::string_view text;
+  std::string_view tag_bytes(const Seg& s) const { return text.substr(s.value, s.len); }
+};
+
+struct ParsedVersion {
+  std::string raw;  // the input, byte for byte
+  SegVec segments;
+  std::size_t build_off = 0;  // build text: a slice of `raw`, case kept
+  std::size_t build_len = 0;
+  std::uint64_t epoch = 0;
+  bool is_prerelease = false;
+  bool is_postrelease = false;
+
+  std::string_view build() const { return std::string_view(raw).substr(build_off, build_len); }
+  SegSpan view() const { return {segments.span(), raw}; }
+  // A tag segment's text, lower case.
+  std::string tag_text(const Seg& s) const;
+};
+
+// Weight of a known tag (exact, case-sensitive), or nothing.
+std::optional<std::int32_t> tag_weight(std::string_view tag);
+// Same, for text in any ASCII case (used on tags that point into the caller's text).
+std::int16_t tag_weight_folded(std::string_view tag);
+
+ParsedVersion parse_generic(std::string_view text);
+
+// Tokenises `s` as the generic scheme does (separators . - _, digit and letter runs,
+// other bytes skipped); tags record offsets relative to `base` within the owner's text.
+// `markers` also turns `~` and `^` into tags. Used for the main text and PEP 440 labels.
+struct TokenFlags {
+  bool pre = false;
+  bool post = false;
+};
+TokenFlags tokenise(std::string_view s, std::size_t base, bool markers, SegVec& out);
+
+Ecosystem autodetect_ecosystem(std::string_view text);
+
+}  // namespace ombrel

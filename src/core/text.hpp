@@ -1,0 +1,110 @@
+// Byte-level text helpers shared by every parser: ASCII classes and case folding,
+// and trimming of Unicode white space on UTF-8 text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ombrel {
+
+constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
+constexpr bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+constexpr bool is_alnum(char c) { return is_digit(c) || is_alpha(c); }
+constexpr char to_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+
+inline std::string ascii_lower(std::string_view s) {
+  std::string out(s);
+  for (char& c : out) c = to_lower(c);
+  return out;
+}
+
+// Equality ignoring ASCII case; `lower` must already be lower case.
+constexpr bool iequals(std::string_view s, std::string_view lower) {
+  if (s.size() != lower.size()) return false;
+  for (std::size_t i = 0; i < s.size(); ++i)
+    if (to_lower(s[i]) != lower[i]) return false;
+  return true;
+}
+
+// The word `auto` is four bytes equal to "auto" ignoring ASCII case.
+constexpr bool is_auto(std::string_view s) { return iequals(s, "auto"); }
+
+// Length in bytes of the Unicode white-space character (White_Space property) that
+// starts at s[i], or 0 when none does.
+constexpr std::size_t space_at(std::string_view s, std::size_t i) {
+  auto u = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+  const std::size_t n = s.size() - i;
+  const unsigned char c = u(i);
+  if ((c >= 0x09 && c <= 0x0D) || c == 0x20) return 1;
+  if (c == 0xC2 && n >= 2) return (u(i + 1) == 0x85 || u(i + 1) == 0xA0) ? 2 : 0;
+  if (n < 3) return 0;
+  const unsigned char c1 = u(i + 1), c2 = u(i + 2);
+  if (c == 0xE1) return (c1 == 0x9A && c2 == 0x80) ? 3 : 0;
+  if (c == 0xE2) {
+    if (c1 == 0x80) return (c2 <= 0x8A || c2 == 0xA8 || c2 == 0xA9 || c2 == 0xAF) && c2 >= 0x80 ? 3 : 0;
+    if (c1 == 0x81) return c2 == 0x9F ? 3 : 0;
+    return 0;
+  }
+  if (c == 0xE3) return (c1 == 0x80 && c2 == 0x80) ? 3 : 0;
+  return 0;
+}
+
+// Length of the white-space character that ends at s[end-1], or 0.
+constexpr std::size_t space_before(std::string_view s, std::size_t end) {
+  std::size_t start = end;
+  while (start > 0 && end - start < 4) {
+    --start;
+    if ((static_cast<unsigned char>(s[start]) & 0xC0) != 0x80) break;
+  }
+  if (start == end) return 0;
+  const std::size_t k = space_at(s.substr(0, end), start);
+  return k == end - start ? k : 0;
+}
+
+constexpr bool is_space_char(std::string_view s, std::size_t i) { return space_at(s, i) != 0; }
+
+constexpr std::string_view trim(std::string_view s) {
+  std::size_t b = 0, e = s.size();
+  while (b < e) {
+    std::size_t k = space_at(s.substr(0, e), b);
+    if (!k) break;
+    b += k;
+  }
+  while (e > b) {
+    std::size_t k = space_before(s.substr(b), e - b);
+    if (!k) break;
+    e -= k;
+  }
+  return s.substr(b, e - b);
+}
+
+// Decimal digits to u64; nothing when empty, non-digit or too large.
+constexpr std::optional<std::uint64_t> parse_u64(std::string_view digits) {
+  if (digits.empty()) return std::nullopt;
+  std::uint64_t v = 0;
+  for (char c : digits) {
+    if (!is_digit(c)) return std::nullopt;
+    const std::uint64_t d = static_cast<std::uint64_t>(c - '0');
+    if (v > (UINT64_MAX - d) / 10) return std::nullopt;
+    v = v * 10 + d;
+  }
+  return v;
+}
+
+// Length of the leading run of ASCII digits.
+constexpr std::size_t digit_run(std::string_view s, std::size_t from = 0) {
+  std::size_t i = from;
+  while (i < s.size() && is_digit(s[i])) ++i;
+  return i - from;
+}
+
+constexpr int sign(int v) { return (v > 0) - (v < 0); }
+template <class T>
+constexpr int cmp3(const T& a, const T& b) {
+  return (b < a) - (a < b);
+}
+
+}  // namespace ombrel

@@ -1,0 +1,216 @@
+#include "conv.hpp"
+
+#include <deque>
+#include <string>
+
+#include "pyversion.hpp"
+#include "text.hpp"
+
+namespace ombrel::py {
+
+void add_processing_note(std::string_view name) {
+  PyObject *type, *value, *tb;
+  PyErr_Fetch(&type, &value, &tb);
+  PyErr_NormalizeException(&type, &value, &tb);
+  if (value) {
+    std::string note = "while processing '";
+    note += name;
+    note += '\'';
+    Ref text(new_str(note));
+    Ref r(text ? PyObject_CallMethod(value, "add_note", "O", text.get()) : nullptr);
+    if (!r) PyErr_Clear();  // the original exception matters more than its note
+  }
+  PyErr_Restore(type, value, tb);
+}
+
+const char* docstring(const Signature& sig) {
+  static std::deque<std::string> docs;  // lives as long as the process, like the functions
+  std::string d = sig.name;
+  d += '(';
+  bool first = true;
+  auto sep = [&] {
+    if (!first) d += ", ";
+    first = false;
+  };
+  if (sig.receiver != Receiver::None) {
+    sep();
+    d += sig.receiver == Receiver::Self ? "$self" : "$cls";
+  }
+  for (const Param& p : sig.params) {
+    sep();
+    d += p.name;
+    if (p.kind == Default::Str) (d += "=\"") += p.text, d += '"';
+    if (p.kind == Default::None) d += "=None";
+  }
+  d += ")\n--\n\n";
+  if (sig.body) d += sig.body;
+  return docs.emplace_back(std::move(d)).c_str();
+}
+
+namespace {
+
+std::string fn_name(const Signature& sig) { return std::string(sig.name) + "()"; }
+
+bool missing_error(const Signature& sig, PyObject* const* v, std::size_t required) {
+  std::string names;
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < required; ++i) count += v[i] == nullptr;
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < required; ++i) {
+    if (v[i]) continue;
+    ++seen;
+    if (seen > 1) names += seen == count ? (count > 2 ? ", and " : " and ") : ", ";
+    (names += '\'') += sig.params[i].name, names += '\'';
+  }
+  std::string msg = fn_name(sig) + " missing " + std::to_string(count) + " required positional argument" +
+                    (count > 1 ? "s" : "") + ": " + names;
+  raise_type(msg);
+  return false;
+}
+
+}  // namespace
+
+bool Args::bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+  sig_ = &sig;
+  const std::size_t total = sig.params.size();
+  std::size_t required = 0;
+  for (const Param& p : sig.params) required += p.kind == Default::Required;
+  if (static_cast<std::size_t>(nargs) > total) {
+    std::string msg = fn_name(sig) + " takes ";
+    if (required == total)
+      msg += std::to_string(total);
+    else
+      msg += "from " + std::to_string(required) + " to " + std::to_string(total);
+    msg += " positional argument";
+    if (total != 1 || required != total) msg += 's';
+    msg += " but " + std::to_string(nargs) + (nargs == 1 ? " was" : " were") + " given";
+    raise_type(msg);
+    return false;
+  }
+  for (Py_ssize_t i = 0; i < nargs; ++i) v_[i] = args[i];
+  if (kwnames) {
+    const Py_ssize_t nkw = PyTuple_Size(kwnames);
+    for (Py_ssize_t k = 0; k < nkw; ++k) {
+      PyObject* key = PyTuple_GetItem(kwnames, k);
+      std::size_t i = 0;
+      while (i < total && PyUnicode_CompareWithASCIIString(key, sig.params[i].name) != 0) ++i;
+      if (i == total) {
+        Ref repr(PyObject_Str(key));
+        const auto name = repr ? text_of(repr.get()) : std::nullopt;
+        if (!name) return false;
+        raise_type(fn_name(sig) + " got an unexpected keyword argument '" + std::string(*name) + "'");
+        return false;
+      }
+      if (v_[i]) {
+        raise_type(fn_name(sig) + " got multiple values for argument '" + sig.params[i].name + "'");
+        return false;
+      }
+      v_[i] = args[nargs + k];
+    }
+  }
+  for (std::size_t i = 0; i < required; ++i)
+    if (!v_[i]) return missing_error(sig, v_, required);
+  return true;
+}
+
+std::optional<std::string_view> Args::str(std::size_t i) const {
+  if (!v_[i]) return std::string_view(sig_->params[i].text ? sig_->params[i].text : "");
+  auto t = text_of(v_[i]);
+  if (!t) add_processing_note(name(i));
+  return t;
+}
+
+bool Args::str_or_none(std::size_t i, std::optional<std::string_view>& out) const {
+  out.reset();
+  if (!v_[i] || v_[i] == Py_None) return true;
+  out = str(i);
+  return out.has_value();
+}
+
+PyObject* raise_not_instance(PyObject* obj, const char* expected) {
+  Ref name(PyType_GetName(Py_TYPE(obj)));
+  const auto n = name ? text_of(name.get()) : std::nullopt;
+  if (!n) return nullptr;
+  std::string msg(1, '\'');
+  msg += *n;
+  msg += "' object is not an instance of '";
+  msg += expected;
+  msg += '\'';
+  return raise_type(msg);
+}
+
+std::optional<std::string_view> text_of(PyObject* obj) {
+  if (!PyUnicode_Check(obj)) {
+    raise_not_instance(obj, "str");
+    return std::nullopt;
+  }
+  Py_ssize_t n = 0;
+  const char* s = PyUnicode_AsUTF8AndSize(obj, &n);
+  if (!s) return std::nullopt;
+  return std::string_view(s, static_cast<std::size_t>(n));
+}
+
+namespace {
+
+PyObject* expected_version_or_str() { return raise_type("expected Version or str"); }
+
+}  // namespace
+
+std::optional<std::string_view> extract_raw(PyObject* obj) {
+  if (is_version(obj)) return std::string_view(as_version(obj)->parsed.raw);
+  if (PyUnicode_Check(obj)) return text_of(obj);
+  expected_version_or_str();
+  return std::nullopt;
+}
+
+std::optional<Ecosystem> eco_from_str(std::string_view name) {
+  auto eco = Ecosystem::from_str(name);
+  if (!eco) {
+    raise_value(eco.error());
+    return std::nullopt;
+  }
+  return *eco;
+}
+
+std::optional<Ecosystem> resolve_eco_for_obj(std::string_view name, PyObject* obj) {
+  if (!is_auto(name)) return eco_from_str(name);
+  if (is_version(obj)) return as_version(obj)->ecosystem;
+  if (PyUnicode_Check(obj)) {
+    const auto text = text_of(obj);
+    if (!text) return std::nullopt;
+    return autodetect_ecosystem(*text);
+  }
+  expected_version_or_str();
+  return std::nullopt;
+}
+
+std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample) {
+  if (is_auto(name) && !sample) return Ecosystem(Ecosystem::Generic);
+  return resolve_eco_for_obj(name, sample);
+}
+
+std::optional<ParsedRepr> parse_or_raise(Ecosystem eco, std::string_view text) {
+  auto r = parse_for_ecosystem(eco, text);
+  if (!r) {
+    raise_value(r.error());
+    return std::nullopt;
+  }
+  return std::move(*r);
+}
+
+std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco) {
+  if (is_version(obj)) {
+    const VersionObject* v = as_version(obj);
+    if (eco == Ecosystem::Generic) return ParsedRepr(std::in_place_type<ParsedVersion>, v->parsed);
+    return parse_or_raise(eco, v->parsed.raw);
+  }
+  if (!PyUnicode_Check(obj)) {
+    expected_version_or_str();
+    return std::nullopt;
+  }
+  const auto text = text_of(obj);
+  if (!text) return std::nullopt;
+  return parse_or_raise(eco, *text);
+}
+
+}  // namespace ombrel::py

@@ -1,0 +1,69 @@
+// Argument binding for every function and method, and the conversions that turn Python
+// arguments into core values.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "py.hpp"
+#include "strategies/registry.hpp"
+
+namespace ombrel::py {
+
+enum class Default : std::uint8_t { Required, Str, None };
+
+struct Param {
+  const char* name;
+  Default kind = Default::Required;
+  const char* text = nullptr;  // the default of a Default::Str parameter
+};
+
+inline constexpr std::size_t kMaxParams = 6;
+
+// How a callable is presented in its text signature.
+enum class Receiver : std::uint8_t { None, Self, Cls };
+
+struct Signature {
+  const char* name;
+  std::span<const Param> params;
+  const char* body = nullptr;  // docstring text after the signature line
+  Receiver receiver = Receiver::None;
+};
+
+// The docstring: text signature line, "\n--\n\n", then the body. Built once, kept for good.
+const char* docstring(const Signature& sig);
+
+class Args {
+ public:
+  // Binds fast-call arguments to the signature; raises TypeError and returns false on failure.
+  bool bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames);
+
+  PyObject* operator[](std::size_t i) const { return v_[i]; }  // borrowed; nullptr if omitted
+  const char* name(std::size_t i) const { return sig_->params[i].name; }
+
+  // A `str` parameter: the caller's UTF-8 (borrowed) or the default text.
+  std::optional<std::string_view> str(std::size_t i) const;
+  // A `str`-or-None parameter; omitted and None give nullopt. False on error.
+  bool str_or_none(std::size_t i, std::optional<std::string_view>& out) const;
+
+ private:
+  const Signature* sig_ = nullptr;
+  PyObject* v_[kMaxParams] = {};
+};
+
+// UTF-8 of a `str` (borrowed from the object), or TypeError / UnicodeEncodeError.
+std::optional<std::string_view> text_of(PyObject* obj);
+// TypeError "'<type>' object is not an instance of '<expected>'"; returns nullptr.
+PyObject* raise_not_instance(PyObject* obj, const char* expected);
+
+// Conversions shared by the module functions. Each raises and returns nothing on failure.
+std::optional<std::string_view> extract_raw(PyObject* obj);
+std::optional<Ecosystem> eco_from_str(std::string_view name);
+std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample);
+std::optional<Ecosystem> resolve_eco_for_obj(std::string_view name, PyObject* obj);
+std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco);
+std::optional<ParsedRepr> parse_or_raise(Ecosystem eco, std::string_view text);
+
+}  // namespace ombrel::py

@@ -1,0 +1,75 @@
+// Module definition and registration.
+#include "functions.hpp"
+#include "pyversion.hpp"
+
+namespace ombrel::py {
+
+namespace {
+
+// Registration order, which is also the order of __all__ (after `Version`).
+PyMethodDef* function_table() {
+  static PyMethodDef table[] = {
+      method_def<kVersionFn>(),       method_def<kCompare>(),
+      method_def<kCompareSemverStrict>(), method_def<kSortVersions>(),
+      method_def<kBatchCompare>(),    method_def<kGt>(),
+      method_def<kGe>(),              method_def<kGte>(),
+      method_def<kLt>(),              method_def<kLe>(),
+      method_def<kLte>(),             method_def<kEq>(),
+      method_def<kNe>(),              method_def<kMaxVersion>(),
+      method_def<kMinVersion>(),      method_def<kStableVersions>(),
+      method_def<kLatestStable>(),    method_def<kSatisfies>(),
+      method_def<kRangeContains>(),   method_def<kRangesIntersect>(),
+      method_def<kParsePurl>(),       method_def<kBuildPurl>(),
+      method_def<kPurlEcosystem>(),   method_def<kBuildVers>(),
+      method_def<kVersContains>(),    method_def<kOsvAffected>(),
+      method_def<kBumpMajor>(),       method_def<kBumpMinor>(),
+      method_def<kBumpPatch>(),       method_def<kBumpPrerelease>(),
+      method_def<kNextStable>(),      {nullptr, nullptr, 0, nullptr},
+  };
+  return table;
+}
+
+}  // namespace
+
+// Sets module.NAME = obj (stealing obj) and appends NAME to __all__.
+bool add_export(PyObject* module, const char* name, PyObject* obj) {
+  Ref value(obj);
+  if (!value) return false;
+  Ref all(PyObject_GetAttrString(module, "__all__"));
+  if (!all) {
+    if (!PyErr_ExceptionMatches(PyExc_AttributeError)) return false;
+    PyErr_Clear();
+    all = Ref(PyList_New(0));
+    if (!all || PyObject_SetAttrString(module, "__all__", all.get()) < 0) return false;
+  }
+  Ref key(PyUnicode_FromString(name));
+  return key && PyObject_SetAttrString(module, name, value.get()) == 0 &&
+         PyList_Append(all.get(), key.get()) == 0;
+}
+
+namespace {
+
+int exec_module(PyObject* module) {
+  if (!PyModule_Check(module)) {
+    PyErr_SetString(PyExc_TypeError, "module expected");
+    return -1;
+  }
+  if (!add_version_type(module)) return -1;
+  Ref name(PyModule_GetNameObject(module));
+  if (!name) return -1;
+  for (PyMethodDef* def = function_table(); def->ml_name; ++def)
+    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, nullptr, name.get()))) return -1;
+  return 0;
+}
+
+PyModuleDef_Slot slots[] = {{Py_mod_exec, reinterpret_cast<void*>(&exec_module)}, {0, nullptr}};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT, "_ombrel", "", 0, nullptr, slots, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+
+}  // namespace ombrel::py
+
+extern "C" PyMODINIT_FUNC PyInit__ombrel(void) { return PyModuleDef_Init(&ombrel::py::module_def); }
