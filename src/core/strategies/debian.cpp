@@ -28,8 +28,8 @@ bool non_digit_at(std::string_view s, std::size_t i) {
 
 std::pair<std::uint64_t, std::string_view> extract_epoch_colon(std::string_view text) {
   const std::size_t n = digit_run(text);
-  if (n == 0 || n == text.size() || text[n] != ':') return {0, text};
-  const auto epoch = parse_u64(text.substr(0, n));
+  if (n == text.size() || text[n] != ':') return {0, text};
+  const auto epoch = parse_u64(text.substr(0, n));  // nothing for ":..." or too many digits
   if (!epoch) return {0, text};
   return {*epoch, text.substr(n + 1)};
 }
@@ -46,8 +46,7 @@ int verrevcmp(std::string_view a, std::string_view b) {
   while (i < a.size() || j < b.size()) {
     while (non_digit_at(a, i) || non_digit_at(b, j)) {
       if (const int d = cmp3(weight(a, i), weight(b, j))) return d;
-      if (i < a.size()) ++i;
-      if (j < b.size()) ++j;
+      ++i, ++j;  // equal weights here mean two bytes, never an end
     }
     while (i < a.size() && a[i] == '0') ++i;
     while (j < b.size() && b[j] == '0') ++j;

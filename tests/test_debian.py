@@ -1,0 +1,151 @@
+import os
+import random
+import shutil
+import subprocess
+import time
+
+import pytest
+from conftest import read_versions
+
+import ombrel
+
+
+def cmp(a, b):
+    return ombrel.compare(a, b, "debian")
+
+
+@pytest.mark.parametrize(
+    "chain",
+    [
+        ["1.0~~", "1.0~~a", "1.0~", "1.0~rc1", "1.0~rc2", "1.0", "1.0A", "1.0a", "1.0z", "1.0+b1"],
+        ["1.0", "1.0+", "1.0.", "1.0é", "1.0\U0001f600"],
+        ["1.9", "1.10", "1.99999999999999999999", "1.100000000000000000000"],
+        ["1." + "9" * 5000, "1.1" + "0" * 5000, "1.1" + "0" * 4999 + "1"],
+        ["9.9", "1:0.1", "2:0", "18446744073709551614:9", "18446744073709551615:0"],
+        ["18446744073709551616:1", "1:0"],
+        ["1.0-9", "1.0-10", "1.0-10a", "1.0.1-1", "1:0-0"],
+        ["~", "-", "a", ":"],
+    ],
+    ids=["tilde-end-letters-others", "high-bytes", "numbers", "huge-numbers", "epochs",
+         "overflowing-epoch", "revisions", "odd-texts"],
+)
+def test_versions_sort_in_the_listed_order(chain):
+    for i, lower in enumerate(chain):
+        for higher in chain[i + 1:]:
+            assert (cmp(lower, higher), cmp(higher, lower)) == (-1, 1), (lower, higher)
+
+
+@pytest.mark.parametrize(
+    "a, b",
+    [
+        ("1.01", "1.1"),
+        pytest.param("0" * 5000 + "1", "1", id="5000-leading-zeros"),
+        ("1.0", "1.0-0"),
+        ("1.0", "1.0-"),
+        ("1.0", "0:1.0"),
+        ("007:1.0", "7:1.0"),
+        ("00018446744073709551615:1", "18446744073709551615:1"),
+        ("1:2:3", "01:2:3"),
+        (" 1.0\t\n", "1.0"),
+        ("\u00a0\u30001.0\u2028", "1.0"),
+        ("-", "-"),
+    ],
+)
+def test_equal_versions(a, b):
+    assert cmp(a, b) == 0 and cmp(b, a) == 0
+
+
+@pytest.mark.parametrize(
+    "a, b, expected",
+    [
+        ("1:2.30-4ubuntu1", "1:2.30-4ubuntu2", -1),  # revision 4ubuntu1
+        ("1:2.30-4ubuntu1", "2:0", -1),  # epoch 1
+        ("2.30-4-5", "2.30-5", 1),  # split at the last hyphen: upstream 2.30-4
+        ("2.30-4-5", "2.30-4-6", -1),
+        ("1:2:3", "1:2", 1),  # later colons stay in the upstream
+        ("1:2:3", "2:0", -1),
+        (":1.0", "1.0", 1),  # no digits: the colon stays in the upstream
+        (":1.0", "1:0", -1),
+        ("a:1.0", "1:0", -1),
+        ("18446744073709551616:1", "18446744073709551616", 1),  # overflowing epoch kept as text
+        ("1.0 a", "1.0", 1),  # inner white space is an ordinary byte
+    ],
+)
+def test_epoch_and_revision_split(a, b, expected):
+    assert cmp(a, b) == expected
+
+
+@pytest.mark.parametrize("blank", ["", " ", "\t\r\n", "\u3000", "\u00a0\u2029\u0085"])
+def test_blank_text_is_rejected_in_either_position(blank):
+    for args in ((blank, "1.0"), ("1.0", blank)):
+        with pytest.raises(ValueError) as err:
+            cmp(*args)
+        assert type(err.value) is ValueError
+        assert err.value.args == ("empty Debian version",)
+
+
+def test_result_is_an_int():
+    assert type(cmp("1.0", "1.1")) is int
+
+
+@pytest.mark.parametrize(
+    "a, b",
+    [("~" * 10**7, "~" * 10**7 + "a"), ("0" * 10**7 + "1", "1"), ("9" * 10**7, "9" * 10**7 + "-")],
+    ids=["tildes", "zeros", "digits"],
+)
+def test_ten_megabyte_texts_compare_quickly(a, b):
+    start = time.perf_counter()
+    cmp(a, b)
+    assert time.perf_counter() - start < 2
+
+
+# dpkg prints a warning or an error for texts it does not accept; those pairs are left out,
+# since its lenient parse of them (signed epochs, signed-char weights) is not ours.
+DPKG_LOOP = r"""
+while IFS=$'\t' read -r a b; do
+  dpkg --compare-versions "$a" lt "$b" 2>"$ERR"; rc=$?
+  if [ -s "$ERR" ] || [ $rc -gt 1 ]; then echo skip; continue; fi
+  if [ $rc -eq 0 ]; then echo -1; continue; fi
+  if dpkg --compare-versions "$a" gt "$b" 2>/dev/null; then echo 1; else echo 0; fi
+done
+"""
+
+
+def mutate(rng, text):
+    chars = list(text)
+    for _ in range(rng.randint(1, 3)):
+        k = rng.randrange(len(chars) + 1)
+        new = rng.choice("0123456789000abzAZ.+~-:")
+        if k == len(chars) or rng.random() < 0.4:
+            chars.insert(k, new)
+        elif rng.random() < 0.5:
+            chars[k] = new
+        else:
+            del chars[k]
+    return "".join(chars)
+
+
+def test_agrees_with_dpkg(tmp_path):
+    if shutil.which("dpkg") is None:
+        pytest.skip("dpkg is not installed")
+    real = sorted({text.strip() for text in read_versions("debian.txt")} - {""})
+    rng = random.Random(20240)
+    pairs = []
+    for _ in range(250):
+        i = rng.randrange(len(real) - 1)  # neighbours share long prefixes
+        pairs.append((real[i], real[i + 1]) if rng.random() < 0.5 else (real[i + 1], real[i]))
+        pairs.append((rng.choice(real), rng.choice(real)))
+        base = rng.choice(real)
+        pairs.append((base, mutate(rng, base)))
+    run = subprocess.run(
+        ["bash", "-c", DPKG_LOOP],
+        input="".join(f"{a}\t{b}\n" for a, b in pairs),
+        capture_output=True, text=True, env={**os.environ, "ERR": str(tmp_path / "err")},
+        check=True,
+    )
+    verdicts = run.stdout.split()
+    assert len(verdicts) == len(pairs)
+    checked = [(a, b, int(v)) for (a, b), v in zip(pairs, verdicts) if v != "skip"]
+    assert len(checked) > 600
+    wrong = [(a, b, want, cmp(a, b)) for a, b, want in checked if cmp(a, b) != want]
+    assert wrong[:5] == []
