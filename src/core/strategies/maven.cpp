@@ -1,14 +1,227 @@
 #include "strategies/maven.hpp"
 
-#include "strategies/validators.hpp"
+#include <algorithm>
+#include <array>
+#include <utility>
+
+#include "text.hpp"
+#include "unicode.hpp"
 
 namespace ombrel {
-// Placeholder until the Maven scheme is written.
-std::string MavenVersion::canonical() const { return {}; }
-std::expected<MavenVersion, std::string> parse_maven(std::string_view) { return std::unexpected(std::string("empty Maven version")); }
-MavenItem parse_item(bool, std::string_view, bool) { return {}; }
-std::optional<int> qualifier_rank(std::string_view) { return std::nullopt; }
-int cmp_list(const std::vector<MavenItem>&, const std::vector<MavenItem>&) { return 0; }
-int cmp_item_null(const MavenItem&) { return 0; }
-Check validate_maven(std::string_view) { return {}; }
+
+namespace {
+
+using Kind = MavenItem::Kind;
+
+// Known qualifiers, indexed by rank; anything else ranks after all of them.
+constexpr std::array<std::string_view, 7> kQualifiers = {"alpha",    "beta", "milestone", "rc",
+                                                         "snapshot", "",     "sp"};
+constexpr int kReleaseRank = 5;
+
+bool is_null(const MavenItem& item) {
+  return item.kind == Kind::List ? item.items.empty() : item.text.empty();
+}
+
+// Drops the trailing null items: zeros, release qualifiers and empty lists, stepping over
+// non-empty lists, up to the last number or qualifier that is not null.
+void normalize(std::vector<MavenItem>& list) {
+  auto tail = list.end();
+  while (tail != list.begin() && (tail[-1].kind == Kind::List || is_null(tail[-1]))) --tail;
+  list.erase(std::remove_if(tail, list.end(), is_null), list.end());
+}
+
+// Kinds that differ order as qualifier < list < number.
+int kind_order(Kind k) {
+  constexpr std::array<int, 3> order = {2, 0, 1};  // Int, Str, List
+  return order[static_cast<std::size_t>(k)];
+}
+
+int cmp_qualifier(std::string_view a, std::string_view b) {
+  const std::optional<int> ra = qualifier_rank(a), rb = qualifier_rank(b);
+  if (ra && rb) return cmp3(*ra, *rb);
+  if (ra || rb) return ra ? -1 : 1;
+  return cmp_utf16(a, b);  // as Java's String.compareTo
+}
+
+int cmp_item(const MavenItem& a, const MavenItem& b) {
+  if (a.kind != b.kind) return cmp3(kind_order(a.kind), kind_order(b.kind));
+  switch (a.kind) {
+    case Kind::Int:  // digits without leading zeros: the longer is greater
+      if (a.text.size() != b.text.size()) return cmp3(a.text.size(), b.text.size());
+      return sign(a.text.compare(b.text));
+    case Kind::Str:
+      return cmp_qualifier(a.text, b.text);
+    case Kind::List:
+      return cmp_list(a.items, b.items);
+  }
+  return 0;
+}
+
+// An upper bound of the number of items that parsing the lower-cased text appends, so that the
+// item vector is allocated once: every '.' adds at most one, and so does every '-' and every
+// change between digits and other characters within a token, each of which opens a list.
+std::size_t item_bound(std::string_view text) {
+  std::size_t dots = 0, openers = 0;
+  auto is_sep = [](char c) { return c == '.' || c == '-'; };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.')
+      ++dots;
+    else if (c == '-')
+      ++openers;
+    else if (i > 0 && !is_sep(text[i - 1]) && is_digit(c) != is_digit(text[i - 1]))
+      ++openers;
+  }
+  return dots + std::min(openers, kMavenMaxDepth) + 1;
+}
+
+std::unexpected<std::string> too_deep(std::string_view input) {
+  std::string m =
+      "Maven version nests more than " + std::to_string(kMavenMaxDepth) + " levels deep: '";
+  m += input;
+  m += '\'';
+  return std::unexpected(std::move(m));
+}
+
+void render(const std::vector<MavenItem>& list, std::string& out) {
+  const std::size_t begin = out.size();
+  for (const MavenItem& item : list) {
+    if (out.size() > begin) out += item.kind == Kind::List ? '-' : '.';
+    switch (item.kind) {
+      case Kind::Int:
+        out += item.text.empty() ? std::string_view("0") : std::string_view(item.text);
+        break;
+      case Kind::Str:
+        out += item.text;
+        break;
+      case Kind::List:
+        render(item.items, out);
+        break;
+    }
+  }
+}
+
+}  // namespace
+
+std::string MavenVersion::canonical() const {
+  std::string out;
+  render(items, out);
+  return out;
+}
+
+MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit) {
+  if (is_digit) {
+    token.remove_prefix(std::min(token.find_first_not_of('0'), token.size()));
+    return {Kind::Int, std::string(token), {}};
+  }
+  std::string_view q = token;
+  if (followed_by_digit && token.size() == 1) {
+    if (token == "a") q = "alpha";
+    if (token == "b") q = "beta";
+    if (token == "m") q = "milestone";
+  } else if (token == "release" || token == "final" || token == "ga") {
+    q = "";
+  } else if (token == "cr") {
+    q = "rc";
+  }
+  return {Kind::Str, std::string(q), {}};
+}
+
+std::optional<int> qualifier_rank(std::string_view qualifier) {
+  const auto it = std::find(kQualifiers.begin(), kQualifiers.end(), qualifier);
+  if (it == kQualifiers.end()) return std::nullopt;
+  return static_cast<int>(it - kQualifiers.begin());
+}
+
+std::expected<MavenVersion, std::string> parse_maven(std::string_view input) {
+  // Separators and digits are ASCII, which never occurs inside a multi-byte UTF-8 sequence, so
+  // walking bytes splits the text at the same places as walking characters: every byte of a
+  // non-ASCII character takes the "other character" branch.
+  const std::string text = lower_full(trim(input));
+  // Items only ever go to the innermost open list, and a list takes no more items once it has
+  // opened another, so the items of all open lists sit in one vector, each list a suffix of it.
+  std::vector<MavenItem> items;
+  items.reserve(item_bound(text));
+  std::vector<std::size_t> starts{0};  // where each open list begins in `items`
+  bool is_digit = false;
+  std::size_t start = 0;
+  auto open_list = [&] {
+    if (starts.size() == kMavenMaxDepth) return false;
+    starts.push_back(items.size());
+    return true;
+  };
+  auto top_empty = [&] { return items.size() == starts.back(); };
+  auto add = [&](bool digit, std::size_t end, bool followed_by_digit) {
+    items.push_back(
+        parse_item(digit, std::string_view(text).substr(start, end - start), followed_by_digit));
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' || c == '-') {
+      if (i == start)
+        items.push_back({Kind::Int, {}, {}});
+      else
+        add(is_digit, i, false);
+      start = i + 1;
+      if (c == '-' && !open_list()) return too_deep(input);
+    } else if (ombrel::is_digit(c)) {
+      if (!std::exchange(is_digit, true) && i > start) {  // letters to digits
+        if (!top_empty() && !open_list()) return too_deep(input);
+        add(false, i, true);
+        if (!open_list()) return too_deep(input);
+        start = i;
+      }
+    } else {
+      if (is_digit && i > start) {  // digits to letters
+        add(true, i, false);
+        if (!open_list()) return too_deep(input);
+        start = i;
+      }
+      is_digit = false;
+    }
+  }
+  if (start < text.size()) {
+    // A trailing qualifier after '.' counts as if it followed '-'.
+    if (!is_digit && !top_empty() && !open_list()) return too_deep(input);
+    add(is_digit, text.size(), false);
+  }
+  for (; starts.size() > 1; starts.pop_back()) {
+    const auto first = items.begin() + static_cast<std::ptrdiff_t>(starts.back());
+    std::vector<MavenItem> list(std::make_move_iterator(first),
+                                std::make_move_iterator(items.end()));
+    items.erase(first, items.end());
+    normalize(list);
+    items.push_back({Kind::List, {}, std::move(list)});
+  }
+  normalize(items);
+  return MavenVersion{std::move(items)};
+}
+
+int cmp_list(const std::vector<MavenItem>& a, const std::vector<MavenItem>& b) {
+  const std::size_t n = std::max(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int r = i >= b.size()   ? cmp_item_null(a[i])
+                  : i >= a.size() ? -cmp_item_null(b[i])
+                                  : cmp_item(a[i], b[i]);
+    if (r != 0) return r;
+  }
+  return 0;
+}
+
+int cmp_item_null(const MavenItem& item) {
+  switch (item.kind) {
+    case Kind::Int:
+      return item.text.empty() ? 0 : 1;
+    case Kind::Str: {
+      const std::optional<int> rank = qualifier_rank(item.text);
+      return rank ? cmp3(*rank, kReleaseRank) : 1;
+    }
+    case Kind::List:
+      for (const MavenItem& i : item.items)
+        if (const int r = cmp_item_null(i); r != 0) return r;
+      return 0;
+  }
+  return 0;
+}
+
 }  // namespace ombrel

@@ -1,6 +1,7 @@
 #include "strategies/validators.hpp"
 
 #include "text.hpp"
+#include "unicode.hpp"
 
 namespace ombrel {
 
@@ -79,6 +80,22 @@ Check validate_go_prefix(std::string_view input) {
   const std::string_view t = trim(input);
   if (t.size() < 2 || t[0] != 'v' || !is_digit(t[1]))
     return quoted("Go version must start with a lowercase 'v' prefix: ", input);
+  return {};
+}
+
+Check validate_maven(std::string_view input) {
+  if (auto ok = validate_digit_start(Ecosystem::Maven, input); !ok) return ok;
+  const std::string_view t = trim(input);
+  for (std::size_t i = 0; i < t.size();) {
+    const CodePoint c = decode_utf8(t, i);
+    if (c.value >= 0x80 && is_numeric(c.value)) {
+      std::string prefix = "Maven version contains a non-ASCII numeral '";
+      prefix += t.substr(i, c.size);
+      prefix += "': ";
+      return quoted(prefix, input);
+    }
+    i += c.size;
+  }
   return {};
 }
 
