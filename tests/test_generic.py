@@ -87,7 +87,7 @@ def test_ten_megabyte_text_is_linear():
         ("  V1.2.3  ", (1, 2, 3), "", 0, False, False),
         ("1:2.0", (2, 0), "", 1, False, False),
         ("1!2.0", (2, 0), "", 1, False, False),
-        ("a:2.0", ("a", 2, 0), "", 0, False, False),
+        ("a:2.0", ("a", 2, 0), "", 0, True, False),
         (":2.0", (2, 0), "", 0, False, False),
         ("v1:2.0", (2, 0), "", 1, False, False),
         ("1:v2.0", ("v", 2, 0), "", 1, False, False),

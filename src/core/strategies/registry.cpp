@@ -12,23 +12,49 @@ const T& as(const ParsedRepr& r) {
   return *std::get_if<T>(&r);  // callers only pair values of the strategy's own variant
 }
 
-template <class T, class E>
-std::expected<ParsedRepr, std::string> wrap(std::expected<T, E>&& r) {
-  if (!r) return std::unexpected(std::move(r.error()));
-  return ParsedRepr(std::in_place_type<T>, std::move(*r));
+// A check of the raw text in front of another parser.
+template <class T, Check (*Validate)(std::string_view),
+          std::expected<T, std::string> (*Parse)(std::string_view)>
+std::expected<T, std::string> checked(std::string_view text) {
+  if (auto ok = Validate(text); !ok) return std::unexpected(std::move(ok.error()));
+  return Parse(text);
 }
 
-class GenericStrategy : public VersionStrategy {
+std::expected<ParsedVersion, std::string> parse_generic_repr(std::string_view text) {
+  return parse_generic(text);
+}
+
+int cmp_maven(const MavenVersion& a, const MavenVersion& b) {
+  return cmp_list(a.items, b.items);
+}
+
+// A strategy is a parser into one variant of ParsedRepr and the ordering of that variant.
+template <class T, std::expected<T, std::string> (*Parse)(std::string_view),
+          int (*Compare)(const T&, const T&)>
+class SchemeStrategy : public VersionStrategy {
  public:
   std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    return ParsedRepr(std::in_place_type<ParsedVersion>, parse_generic(text));
+    auto r = Parse(text);
+    if (!r) return std::unexpected(std::move(r.error()));
+    return ParsedRepr(std::in_place_type<T>, std::move(*r));
   }
   int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_generic(as<ParsedVersion>(a), as<ParsedVersion>(b));
+    return Compare(as<T>(a), as<T>(b));
   }
 };
 
-// The light ecosystems: a check of the raw text, then the generic scheme.
+using GenericStrategy = SchemeStrategy<ParsedVersion, parse_generic_repr, cmp_generic>;
+using SemverStrategy = SchemeStrategy<StrictSemver, parse_semver_strict, cmp_semver_strict>;
+using GoStrategy =
+    SchemeStrategy<StrictSemver, checked<StrictSemver, validate_go_prefix, parse_semver_strict>,
+                   cmp_semver_strict>;
+using Pep440Strategy = SchemeStrategy<Pep440Version, parse_pep440, cmp_pep440>;
+using DebianStrategy = SchemeStrategy<DebianVersion, parse_debian, cmp_debian>;
+using RpmStrategy = SchemeStrategy<RpmVersion, parse_rpm, cmp_rpm>;
+using MavenStrategy =
+    SchemeStrategy<MavenVersion, checked<MavenVersion, validate_maven, parse_maven>, cmp_maven>;
+
+// The light ecosystems: a check of the raw text naming the ecosystem, then the generic scheme.
 template <Check (*Validate)(Ecosystem, std::string_view)>
 class LightStrategy final : public GenericStrategy {
  public:
@@ -52,65 +78,6 @@ using NonEmpty = LightStrategy<validate_non_empty>;
 using ComposerStrategy = LightStrategy<ignore_eco<validate_composer>>;
 using ArchStrategy = LightStrategy<ignore_eco<validate_arch>>;
 using CranStrategy = LightStrategy<ignore_eco<validate_cran>>;
-
-class SemverStrategy : public VersionStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    return wrap(parse_semver_strict(text));
-  }
-  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_semver_strict(as<StrictSemver>(a), as<StrictSemver>(b));
-  }
-};
-
-class GoStrategy final : public SemverStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    if (auto ok = validate_go_prefix(text); !ok) return std::unexpected(std::move(ok.error()));
-    return SemverStrategy::parse(text);
-  }
-};
-
-class Pep440Strategy final : public VersionStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    return wrap(parse_pep440(text));
-  }
-  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_pep440(as<Pep440Version>(a), as<Pep440Version>(b));
-  }
-};
-
-class DebianStrategy final : public VersionStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    return wrap(parse_debian(text));
-  }
-  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_debian(as<DebianVersion>(a), as<DebianVersion>(b));
-  }
-};
-
-class RpmStrategy final : public VersionStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    return wrap(parse_rpm(text));
-  }
-  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_rpm(as<RpmVersion>(a), as<RpmVersion>(b));
-  }
-};
-
-class MavenStrategy final : public VersionStrategy {
- public:
-  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
-    if (auto ok = validate_maven(text); !ok) return std::unexpected(std::move(ok.error()));
-    return wrap(parse_maven(text));
-  }
-  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return cmp_list(as<MavenVersion>(a).items, as<MavenVersion>(b).items);
-  }
-};
 
 const GenericStrategy GENERIC_STRATEGY;
 const SemverStrategy SEMVER_STRATEGY;
@@ -144,19 +111,19 @@ const NonEmpty FREEBSD_STRATEGY{Ecosystem::Freebsd};
 
 // Indexed by Ecosystem; npm shares the SemVer strategy object.
 const VersionStrategy* const kStrategies[Ecosystem::count] = {
-    &GENERIC_STRATEGY,   &SEMVER_STRATEGY,   &PEP440_STRATEGY,  &DEBIAN_STRATEGY,
-    &RPM_STRATEGY,       &RUBY_STRATEGY,     &MAVEN_STRATEGY,   &GO_STRATEGY,
-    &SEMVER_STRATEGY,    &NUGET_STRATEGY,    &COMPOSER_STRATEGY, &CRATES_STRATEGY,
-    &HEX_STRATEGY,       &SWIFT_STRATEGY,    &CALVER_STRATEGY,  &ALPINE_STRATEGY,
-    &DOCKER_STRATEGY,    &CONDA_STRATEGY,    &ARCH_STRATEGY,    &GENTOO_STRATEGY,
-    &CRAN_STRATEGY,      &SPACK_STRATEGY,    &DART_STRATEGY,    &JULIA_STRATEGY,
-    &TERRAFORM_STRATEGY, &HELM_STRATEGY,     &CPAN_STRATEGY,    &NIX_STRATEGY,
-    &HOMEBREW_STRATEGY,  &FREEBSD_STRATEGY,
+    &GENERIC_STRATEGY,  &SEMVER_STRATEGY, &PEP440_STRATEGY, &DEBIAN_STRATEGY,   &RPM_STRATEGY,
+    &RUBY_STRATEGY,     &MAVEN_STRATEGY,  &GO_STRATEGY,     &SEMVER_STRATEGY,   &NUGET_STRATEGY,
+    &COMPOSER_STRATEGY, &CRATES_STRATEGY, &HEX_STRATEGY,    &SWIFT_STRATEGY,    &CALVER_STRATEGY,
+    &ALPINE_STRATEGY,   &DOCKER_STRATEGY, &CONDA_STRATEGY,  &ARCH_STRATEGY,     &GENTOO_STRATEGY,
+    &CRAN_STRATEGY,     &SPACK_STRATEGY,  &DART_STRATEGY,   &JULIA_STRATEGY,    &TERRAFORM_STRATEGY,
+    &HELM_STRATEGY,     &CPAN_STRATEGY,   &NIX_STRATEGY,    &HOMEBREW_STRATEGY, &FREEBSD_STRATEGY,
 };
 
 }  // namespace
 
-const VersionStrategy& strategy_for(Ecosystem eco) { return *kStrategies[eco]; }
+const VersionStrategy& strategy_for(Ecosystem eco) {
+  return *kStrategies[eco];
+}
 
 std::expected<ParsedRepr, std::string> parse_for_ecosystem(Ecosystem eco, std::string_view text) {
   return kStrategies[eco]->parse(text);
