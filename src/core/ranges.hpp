@@ -1,6 +1,8 @@
 // Range expressions: parsing, containment and intersection under an ecosystem.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
@@ -21,26 +23,34 @@ struct Comparator {
 
 using Branch = std::vector<Comparator>;
 
+// The leading numbers of a shorthand's version text.
 struct NumPrefix {
-  std::vector<std::uint64_t> nums;  // at most three
-  int wildcard = 3;                 // index of the wildcard component, 3 when none
+  std::array<std::uint64_t, 3> nums{};  // the numbers read; components not read are 0
+  std::size_t count = 0;                // how many numbers were read
+  int wildcard = 3;                     // index of the wildcard component, 3 when none
 };
 std::optional<NumPrefix> parse_num_prefix(std::string_view text);
 
 struct RangeSet {
-  std::vector<Branch> branches;
+  std::vector<Branch> branches;  // alternatives (OR) of comparator lists (AND)
 
   static std::expected<RangeSet, std::string> parse(std::string_view text);
   std::expected<bool, std::string> contains(Ecosystem eco, std::string_view version) const;
   std::expected<bool, std::string> intersects(Ecosystem eco, const RangeSet& other) const;
 };
 
+// One end of an interval; `version` points into the branch the interval was built from.
+struct Bound {
+  std::string_view version;
+  bool inclusive = false;
+};
+
+// The bounds of one branch: its last lower and last upper comparators and its `==` versions.
+// Views into the branch, which must outlive it.
 struct Interval {
-  std::optional<std::string> lower;
-  bool lower_inclusive = false;
-  std::optional<std::string> upper;
-  bool upper_inclusive = false;
-  std::vector<std::string> exact;
+  std::optional<Bound> lower;
+  std::optional<Bound> upper;
+  std::vector<std::string_view> exact;
 };
 Interval interval_for(const Branch& branch);
 

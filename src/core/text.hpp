@@ -67,6 +67,9 @@ constexpr std::size_t space_before(std::string_view s, std::size_t end) {
 constexpr bool is_space_char(std::string_view s, std::size_t i) { return space_at(s, i) != 0; }
 
 constexpr std::string_view trim(std::string_view s) {
+  // Fast path: printable ASCII at both ends is never white space.
+  auto visible = [](char c) { return c > ' ' && c < 0x7F; };
+  if (!s.empty() && visible(s.front()) && visible(s.back())) return s;
   std::size_t b = 0, e = s.size();
   while (b < e) {
     std::size_t k = space_at(s.substr(0, e), b);

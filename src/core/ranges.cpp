@@ -1,0 +1,394 @@
+#include "ranges.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <span>
+
+#include "strategies/registry.hpp"
+#include "text.hpp"
+
+namespace ombrel {
+
+namespace {
+
+using Result = std::expected<void, std::string>;
+
+// Operator texts of plain comparators, two-character ones first so that they win.
+struct OpText {
+  std::string_view text;
+  Op op;
+};
+constexpr OpText kOps[] = {{">=", Op::Ge}, {"<=", Op::Le}, {"!=", Op::Ne},
+                           {"==", Op::Eq}, {"<", Op::Lt},  {">", Op::Gt}};
+
+bool is_operator(std::string_view token) {
+  if (token.size() > 2) return false;
+  for (const OpText& o : kOps)
+    if (token == o.text) return true;
+  return false;
+}
+
+// `trim`, without its scan when both ends are visible ASCII, as in nearly every token.
+bool is_wildcard(std::string_view s) {
+  return s == "*" || s == "x" || s == "X";
+}
+
+// Contains ".x", ".X" or ".*".
+bool has_wildcard_component(std::string_view s) {
+  for (std::size_t dot = s.find('.'); dot != s.npos && dot + 1 < s.size();
+       dot = s.find('.', dot + 1))
+    if (is_wildcard(s.substr(dot + 1, 1))) return true;
+  return false;
+}
+
+std::unexpected<std::string> fail(std::string_view head, std::string_view text,
+                                  std::string_view tail = "'") {
+  std::string m;
+  m.reserve(head.size() + text.size() + tail.size());
+  m.append(head).append(text).append(tail);
+  return std::unexpected(std::move(m));
+}
+
+void add(Branch& branch, Op op, std::string version) {
+  if (branch.capacity() == 0) branch.reserve(4);
+  branch.push_back({std::move(version), op});
+}
+
+// Adds one to the decimal digits in [first, last); returns the new end (one further when
+// every digit was 9). Exact past the 64-bit range, so no bound ever wraps to 0.
+char* increment_decimal(char* first, char* last) {
+  for (char* p = last; p != first;) {
+    if (*--p != '9') {
+      ++*p;
+      return last;
+    }
+    *p = '0';
+  }
+  *first = '1';
+  *last = '0';
+  return last + 1;
+}
+
+// "M.m.p"; with `bump` set, that component is replaced by its successor and the later
+// components by 0.
+std::string bound_text(const std::array<std::uint64_t, 3>& v, int bump = -1) {
+  char buf[3 * 21 + 2];
+  char* out = buf;
+  for (int i = 0; i < 3; ++i) {
+    if (i) *out++ = '.';
+    const std::uint64_t n = bump >= 0 && i > bump ? 0 : v[i];
+    char* const start = out;
+    out = std::to_chars(out, buf + sizeof buf, n).ptr;
+    if (i == bump) out = increment_decimal(start, out);
+  }
+  return std::string(buf, out);
+}
+
+void add_shorthand(Branch& branch, const std::array<std::uint64_t, 3>& lower, int bump) {
+  add(branch, Op::Ge, bound_text(lower));
+  add(branch, Op::Lt, bound_text(lower, bump));
+}
+
+Result caret(std::string_view token, Branch& branch) {
+  const auto p = parse_num_prefix(token.substr(1));
+  if (!p) return fail("invalid caret range: '", token);
+  const auto& n = p->nums;
+  add_shorthand(branch, n, n[0] != 0 ? 0 : (n[1] != 0 ? 1 : 2));
+  return {};
+}
+
+Result tilde(std::string_view token, std::size_t op_len, Branch& branch) {
+  const std::string_view rest = token.substr(op_len);
+  const auto p = parse_num_prefix(rest);
+  if (!p) return fail("invalid tilde range: '~", rest);
+  add_shorthand(branch, p->nums, p->count <= 1 ? 0 : 1);
+  return {};
+}
+
+Result x_range(std::string_view token, Branch& branch) {
+  const auto p = parse_num_prefix(token);
+  if (!p) return fail("invalid x-range: '", token);
+  add_shorthand(branch, {p->nums[0], p->nums[1], 0}, p->wildcard == 1 ? 0 : 1);
+  return {};
+}
+
+Result interval(std::string_view token, Branch& branch) {
+  const std::string_view inner = token.substr(1, token.size() - 2);
+  const std::size_t comma = inner.find(',');
+  if (comma == inner.npos || inner.find(',', comma + 1) != inner.npos)
+    return fail("invalid interval range: '", token);
+  const std::string_view lo = trim(inner.substr(0, comma)),
+                         hi = trim(inner.substr(comma + 1));
+  if (!lo.empty()) add(branch, token.front() == '[' ? Op::Ge : Op::Gt, std::string(lo));
+  if (!hi.empty()) add(branch, token.back() == ']' ? Op::Le : Op::Lt, std::string(hi));
+  return {};
+}
+
+Result plain(std::string_view token, Branch& branch) {
+  for (const OpText& o : kOps) {
+    if (!token.starts_with(o.text)) continue;
+    const std::string_view bound = trim(token.substr(o.text.size()));
+    if (bound.empty()) return fail("missing version in comparator '", token);
+    add(branch, o.op, std::string(bound));
+    return {};
+  }
+  return fail("invalid comparator: '", token,
+              "'; expected operator (>=, <=, >, <, ==, !=) followed by version");
+}
+
+// Expands one (trimmed, non-empty) token into the comparators it stands for.
+Result expand(std::string_view token, Branch& branch) {
+  if (is_wildcard(token)) return {};
+  if (token.front() == '^') return caret(token, branch);
+  if ((token.front() == '(' || token.front() == '[') &&
+      (token.back() == ')' || token.back() == ']'))
+    return interval(token, branch);
+  if (token.starts_with("~>") || token.starts_with("~=")) return tilde(token, 2, branch);
+  if (token.front() == '~') return tilde(token, 1, branch);
+  return has_wildcard_component(token) ? x_range(token, branch) : plain(token, branch);
+}
+
+// Splits one alternative into tokens at commas and white space outside brackets. A token is
+// always a contiguous slice of the alternative, so no text is copied.
+class Tokenizer {
+ public:
+  explicit Tokenizer(std::string_view alt) : s_(alt) {}
+
+  // The next token, trimmed; empty at the end.
+  std::string_view next() {
+    std::size_t depth = 0;  // every token starts at depth 0
+    std::size_t start = i_;
+    while (i_ < s_.size()) {
+      const char c = s_[i_];
+      const auto u = static_cast<unsigned char>(c);
+      // Printable ASCII other than brackets and commas is the common case.
+      if (u > 0x20 && u < 0x7F && c != ',' && c != '(' && c != ')' && c != '[' && c != ']') {
+        ++i_;
+        continue;
+      }
+      std::size_t sep = 0;
+      if (c == '(' || c == '[')
+        ++depth;
+      else if (c == ')' || c == ']')
+        depth -= depth > 0;
+      else if (depth == 0)
+        sep = c == ',' ? 1 : space_at(s_, i_);
+      if (!sep) {
+        ++i_;
+        continue;
+      }
+      const std::string_view token = trim(s_.substr(start, i_ - start));
+      i_ += sep;
+      start = i_;
+      if (!token.empty()) return token;
+    }
+    return trim(s_.substr(start));
+  }
+
+ private:
+  std::string_view s_;
+  std::size_t i_ = 0;
+};
+
+Result parse_branch(std::string_view alt, Branch& branch, std::string& scratch) {
+  Tokenizer tokens(alt);
+  std::string_view token = tokens.next();
+  while (!token.empty()) {
+    std::string_view following = tokens.next();
+    if (is_operator(token) && !following.empty()) {
+      // A detached operator joins the next token; the rest of the parse sees one token.
+      scratch.assign(token).append(following);
+      token = scratch;
+      following = tokens.next();
+    }
+    if (auto r = expand(token, branch); !r) return r;
+    token = following;
+  }
+  return {};
+}
+
+bool holds(Op op, int ord) {
+  switch (op) {
+    case Op::Gt:
+      return ord > 0;
+    case Op::Ge:
+      return ord >= 0;
+    case Op::Lt:
+      return ord < 0;
+    case Op::Le:
+      return ord <= 0;
+    case Op::Eq:
+      return ord == 0;
+    case Op::Ne:
+      return ord != 0;
+  }
+  return false;
+}
+
+// Evaluation of `RangeSet::contains`. The candidate is parsed once, when the first comparator
+// is reached: that is where the first comparison would have reported its error, and a
+// candidate error always precedes a bound error.
+std::expected<bool, std::string> contains_in(std::span<const Branch> branches, Ecosystem eco,
+                                             std::string_view version) {
+  std::optional<ParsedRepr> candidate;
+  for (const Branch& branch : branches) {
+    if (branch.empty()) return true;
+    bool all = true;
+    for (const Comparator& c : branch) {
+      if (!candidate) {
+        auto p = parse_for_ecosystem(eco, version);
+        if (!p) return std::unexpected(std::move(p.error()));
+        candidate.emplace(std::move(*p));
+      }
+      const auto bound = parse_for_ecosystem(eco, c.version);
+      if (!bound) return std::unexpected(bound.error());
+      if (!holds(c.op, compare_for_ecosystem(eco, *candidate, *bound))) {
+        all = false;
+        break;
+      }
+    }
+    if (all) return true;
+  }
+  return false;
+}
+
+// The tighter of two bounds of one kind: `keep_a` is the ordering of a against b under which
+// a is kept (1 for lower bounds, -1 for upper bounds).
+std::expected<std::optional<Bound>, std::string> tighter(Ecosystem eco,
+                                                         const std::optional<Bound>& a,
+                                                         const std::optional<Bound>& b,
+                                                         int keep_a) {
+  if (!a || !b) return a ? a : b;
+  const auto ord = cmp_versions(eco, a->version, b->version);
+  if (!ord) return std::unexpected(ord.error());
+  if (*ord == 0) return Bound{a->version, a->inclusive && b->inclusive};
+  return *ord == keep_a ? a : b;
+}
+
+// Some version of `exact` lies in `other` and then in `own`.
+std::expected<bool, std::string> exact_in_both(Ecosystem eco,
+                                               std::span<const std::string_view> exact,
+                                               const Branch& own, const Branch& other) {
+  for (std::string_view e : exact) {
+    const auto in_other = version_in_branch(eco, other, e);
+    if (!in_other) return in_other;
+    if (!*in_other) continue;
+    const auto in_own = version_in_branch(eco, own, e);
+    if (!in_own || *in_own) return in_own;
+  }
+  return false;
+}
+
+std::expected<bool, std::string> overlaps(Ecosystem eco, const Branch& a, const Interval& ia,
+                                          const Branch& b, const Interval& ib) {
+  if (!ia.exact.empty() || !ib.exact.empty()) {
+    const auto left = exact_in_both(eco, ia.exact, a, b);
+    if (!left || *left) return left;
+    return exact_in_both(eco, ib.exact, b, a);
+  }
+  const auto lower = tighter(eco, ia.lower, ib.lower, 1);
+  if (!lower) return std::unexpected(lower.error());
+  const auto upper = tighter(eco, ia.upper, ib.upper, -1);
+  if (!upper) return std::unexpected(upper.error());
+  if (!*lower || !*upper) return true;
+  const auto ord = cmp_versions(eco, (*lower)->version, (*upper)->version);
+  if (!ord) return std::unexpected(ord.error());
+  return *ord < 0 || (*ord == 0 && (*lower)->inclusive && (*upper)->inclusive);
+}
+
+}  // namespace
+
+std::optional<NumPrefix> parse_num_prefix(std::string_view text) {
+  text = trim(text);
+  if (text.empty()) return std::nullopt;
+  NumPrefix r;
+  std::size_t start = 0;
+  for (int i = 0; i < 3; ++i) {
+    const std::size_t dot = text.find('.', start);
+    const std::string_view piece = text.substr(start, dot == text.npos ? text.npos : dot - start);
+    if (is_wildcard(piece)) {
+      r.wildcard = i;
+      break;
+    }
+    const auto n = parse_u64(piece.substr(0, digit_run(piece)));
+    if (!n) return std::nullopt;
+    r.nums[r.count++] = *n;
+    if (dot == text.npos) break;
+    start = dot + 1;
+  }
+  return r;
+}
+
+std::expected<RangeSet, std::string> RangeSet::parse(std::string_view text) {
+  std::size_t alternatives = 1;
+  for (std::size_t at = text.find("||"); at != text.npos; at = text.find("||", at + 2))
+    ++alternatives;
+  RangeSet set;
+  set.branches.resize(alternatives);
+  std::string scratch;
+  std::size_t start = 0;
+  for (Branch& branch : set.branches) {
+    const std::size_t bar = std::min(text.find("||", start), text.size());
+    if (auto r = parse_branch(text.substr(start, bar - start), branch, scratch); !r)
+      return std::unexpected(std::move(r.error()));
+    start = bar + 2;
+  }
+  return set;
+}
+
+std::expected<bool, std::string> RangeSet::contains(Ecosystem eco, std::string_view version) const {
+  return contains_in(branches, eco, version);
+}
+
+std::expected<bool, std::string> RangeSet::intersects(Ecosystem eco, const RangeSet& other) const {
+  if (branches.empty() || other.branches.empty()) return false;
+  std::vector<Interval> right;
+  right.reserve(other.branches.size());
+  for (const Branch& b : other.branches) right.push_back(interval_for(b));
+  for (const Branch& a : branches) {
+    const Interval ia = interval_for(a);
+    for (std::size_t j = 0; j < right.size(); ++j) {
+      const auto r = overlaps(eco, a, ia, other.branches[j], right[j]);
+      if (!r || *r) return r;
+    }
+  }
+  return false;
+}
+
+Interval interval_for(const Branch& branch) {
+  Interval iv;
+  for (const Comparator& c : branch) {
+    switch (c.op) {
+      case Op::Gt:
+      case Op::Ge:
+        iv.lower = Bound{c.version, c.op == Op::Ge};
+        break;
+      case Op::Lt:
+      case Op::Le:
+        iv.upper = Bound{c.version, c.op == Op::Le};
+        break;
+      case Op::Eq:
+        iv.exact.push_back(c.version);
+        break;
+      case Op::Ne:
+        break;
+    }
+  }
+  return iv;
+}
+
+std::expected<int, std::string> cmp_versions(Ecosystem eco, std::string_view a,
+                                             std::string_view b) {
+  const auto pa = parse_for_ecosystem(eco, a);
+  if (!pa) return std::unexpected(pa.error());
+  const auto pb = parse_for_ecosystem(eco, b);
+  if (!pb) return std::unexpected(pb.error());
+  return compare_for_ecosystem(eco, *pa, *pb);
+}
+
+std::expected<bool, std::string> version_in_branch(Ecosystem eco, const Branch& branch,
+                                                   std::string_view version) {
+  return contains_in(std::span(&branch, 1), eco, version);
+}
+
+}  // namespace ombrel
