@@ -35,6 +35,27 @@ REGISTRATION = [
 BODIES = {
     "satisfies": "Check whether `version` satisfies `constraint`.\n\nSupported syntax:\n  - Operators: `>=`, `<=`, `>`, `<`, `==`, `!=`\n  - AND via comma: `>=1.0,<2.0`\n  - OR via `||`: `^1.0 || ^2.0`\n  - Shorthand: `^1.2.3`, `~1.2`, `1.2.x`, `*`",
     "bump_prerelease": "Bump the prerelease counter on a version.\n\nSemantics:\n  - If the version has a prerelease segment with the same `tag`, the\n    first numeric segment following that tag is incremented.\n  - Otherwise the existing prerelease is replaced with `-{tag}.0`.\n  - If no release triple is present, it's filled with `0.0.0`.",
+    "osv_affected": (
+        'Whether `version` is affected according to one OSV "affected" entry (a dict\n'
+        'as decoded from JSON).\n'
+        '\n'
+        'Rules:\n'
+        "  - Each range's events are read in order as a sequence of intervals.\n"
+        '    `introduced` opens one (and is ignored while one is open); `fixed`\n'
+        '    closes it below the bound, `last_affected` at the bound. A closing\n'
+        '    event with no interval open starts from no lower bound if the range\n'
+        '    has no interval yet, and is ignored otherwise. An interval still open\n'
+        '    at the end has no upper bound. Introduced "0" means no lower bound.\n'
+        '  - An interval bounded by nothing (introduced "0", never closed) holds\n'
+        '    every version; a range whose events carry none of these keys is\n'
+        '    passed over.\n'
+        '  - The package\'s ecosystem is read up to its first `:` ("Debian:12");\n'
+        '    ignoring case, "PyPI" is pep440, "Ubuntu" is debian, and\n'
+        '    "Rocky Linux", "AlmaLinux" and "Red Hat" are rpm. An explicit\n'
+        '    `ecosystem` argument is taken as given.\n'
+        '\n'
+        'The "versions" list matches by exact text.'
+    ),
     "next_stable": "Return the release form of a version, stripping any prerelease/postrelease\ntags and build metadata. `1.2.3-alpha.1+build` \u2192 `1.2.3`.",
 }
 

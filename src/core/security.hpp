@@ -11,6 +11,22 @@
 
 namespace ombrel {
 
+// The parts of a purl as views into its text. The type keeps its case and the namespace may
+// still hold empty pieces ("a//b"); `namespace_` is empty when there is none. Python callers
+// read this directly to avoid copying every part.
+struct PurlView {
+  std::string_view type;
+  std::string_view namespace_;
+  std::string_view name;
+  std::optional<std::string_view> version;
+  std::optional<std::string_view> qualifiers;
+  std::optional<std::string_view> subpath;
+
+  static std::expected<PurlView, std::string> parse(std::string_view text);
+  // The namespace with empty pieces dropped; a view of `namespace_` when it has none.
+  std::string_view clean_namespace(std::string& scratch) const;
+};
+
 struct Purl {
   std::string type;
   std::optional<std::string> namespace_;
@@ -23,6 +39,15 @@ struct Purl {
   std::string to_purl() const;
   std::optional<Ecosystem> ecosystem() const;
 };
+
+// The ecosystem of a lower-case purl type, if it has one.
+std::optional<Ecosystem> purl_type_ecosystem(std::string_view type);
+
+// The purl text of its parts; `type` is written as given.
+std::string format_purl(std::string_view type, std::optional<std::string_view> namespace_,
+                        std::string_view name, std::optional<std::string_view> version,
+                        std::optional<std::string_view> qualifiers,
+                        std::optional<std::string_view> subpath);
 
 struct Vers {
   Ecosystem ecosystem;
