@@ -1,12 +1,485 @@
 // The Version class.
 #include "pyversion.hpp"
 
+#include <expected>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "functions.hpp"
+#include "strategies/generic.hpp"
+#include "text.hpp"
+#include "version_key.hpp"
 
 namespace ombrel::py {
 
 PyTypeObject* version_type = nullptr;
 
-bool add_version_type(PyObject*) { return true; }
+namespace {
+
+// Construction.
+
+struct VersionParts {
+  ParsedVersion parsed;
+  ParsedRepr repr;
+  Ecosystem ecosystem;
+};
+
+// The generic parse of `raw`. The generic-based strategies have just made it, so it is
+// copied from their result rather than parsed again.
+ParsedVersion generic_parse_of(const ParsedRepr& repr, std::string_view raw) {
+  if (const auto* pv = std::get_if<ParsedVersion>(&repr)) return *pv;
+  if (const auto* pep = std::get_if<Pep440Version>(&repr)) return pep->base;
+  return parse_generic(raw);
+}
+
+VersionParts parts_of(ParsedRepr&& repr, Ecosystem eco, std::string_view raw) {
+  ParsedVersion parsed = generic_parse_of(repr, raw);
+  return {std::move(parsed), std::move(repr), eco};
+}
+
+std::expected<VersionParts, std::string> make_parts(std::string_view raw,
+                                                    std::string_view ecosystem) {
+  if (is_auto(ecosystem)) {
+    const Ecosystem eco = autodetect_ecosystem(raw);
+    if (auto repr = parse_for_ecosystem(eco, raw)) return parts_of(std::move(*repr), eco, raw);
+    // A guess the text does not fit falls back to generic rather than failing.
+    ParsedVersion parsed = parse_generic(raw);
+    ParsedRepr repr(std::in_place_type<ParsedVersion>, parsed);
+    return VersionParts{std::move(parsed), std::move(repr), Ecosystem::Generic};
+  }
+  auto eco = Ecosystem::from_str(ecosystem);
+  if (!eco) return std::unexpected(std::move(eco.error()));
+  auto repr = parse_for_ecosystem(*eco, raw);
+  if (!repr) return std::unexpected(std::move(repr.error()));
+  return parts_of(std::move(*repr), *eco, raw);
+}
+
+PyObject* wrap(VersionParts&& parts) {
+  PyObject* obj = PyType_GenericAlloc(version_type, 0);  // takes a reference to the type
+  if (!obj) return nullptr;
+  VersionObject* v = as_version(obj);
+  new (&v->parsed) ParsedVersion(std::move(parts.parsed));
+  new (&v->repr) ParsedRepr(std::move(parts.repr));
+  new (&v->ecosystem) Ecosystem(parts.ecosystem);
+  return obj;
+}
+
+void version_dealloc(PyObject* self) {
+  VersionObject* v = as_version(self);
+  v->parsed.~ParsedVersion();
+  v->repr.~ParsedRepr();
+  PyTypeObject* type = Py_TYPE(self);
+  reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
+  Py_DECREF(type);
+}
+
+constexpr Param kNewParams[] = {{"version"}, {"ecosystem", Default::Str, "auto"}};
+
+// The constructor, `parse` and `try_parse`; only the last turns a rejection into None.
+// Argument type errors raise in all three.
+template <bool OrNone>
+PyObject* construct_impl(PyObject*, const Args& args) {
+  const auto raw = args.str(0);
+  if (!raw) return nullptr;
+  const auto eco = args.str(1);
+  if (!eco) return nullptr;
+  if (!OrNone) return new_version(*raw, *eco);
+  auto parts = make_parts(*raw, *eco);
+  return parts ? wrap(std::move(*parts)) : Py_NewRef(Py_None);
+}
+
+const Function kNew{{"Version", kNewParams}, construct_impl<false>};
+const Function kParse{
+    {"parse", kNewParams,
+     "Classmethod alternative to the constructor; raises `ValueError` on invalid input.",
+     Receiver::Cls},
+    construct_impl<false>};
+const Function kTryParse{
+    {"try_parse", kNewParams, "Fallible parse; returns None instead of raising on invalid input."},
+    construct_impl<true>};
+
+// tp_new receives a tuple and a dict; the binder takes the fast-call form.
+PyObject* version_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
+  return guarded([&]() -> PyObject* {
+    const Py_ssize_t nargs = PyTuple_Size(args);
+    const Py_ssize_t nkw = kwds ? PyDict_Size(kwds) : 0;
+    if (nargs < 0 || nkw < 0) return nullptr;
+    SmallVec<PyObject*, kMaxParams> values;  // borrowed from the tuple and the dict
+    values.reserve(static_cast<std::size_t>(nargs + nkw));
+    for (Py_ssize_t i = 0; i < nargs; ++i) values.push_back(PyTuple_GetItem(args, i));
+    Ref kwnames;
+    if (nkw > 0) {
+      kwnames = Ref(PyTuple_New(nkw));
+      if (!kwnames) return nullptr;
+      Py_ssize_t pos = 0, k = 0;
+      PyObject *key, *value;
+      while (PyDict_Next(kwds, &pos, &key, &value)) {
+        PyTuple_SetItem(kwnames.get(), k++, Py_NewRef(key));
+        values.push_back(value);
+      }
+    }
+    return call<kNew>(reinterpret_cast<PyObject*>(type), values.data(), nargs, kwnames.get());
+  });
+}
+
+// Accessors.
+
+const ParsedVersion& parsed_of(PyObject* self) {
+  return as_version(self)->parsed;
+}
+
+PyObject* segment_object(const ParsedVersion& pv, const Seg& s) {
+  if (s.is_num()) return PyLong_FromUnsignedLongLong(s.value);
+  return new_str(pv.tag_text(s));
+}
+
+// A tuple of `n` items made by `item(i)`, each a new reference or nullptr on failure.
+template <class F>
+PyObject* tuple_of(std::size_t n, F&& item) {
+  Ref out(PyTuple_New(static_cast<Py_ssize_t>(n)));
+  if (!out) return nullptr;
+  for (std::size_t i = 0; i < n; ++i) {
+    PyObject* value = item(i);
+    if (!value) return nullptr;
+    PyTuple_SetItem(out.get(), static_cast<Py_ssize_t>(i), value);
+  }
+  return out.release();
+}
+
+PyObject* get_raw(PyObject* self, void*) {
+  return new_str(parsed_of(self).raw);
+}
+PyObject* get_ecosystem(PyObject* self, void*) {
+  return new_str(as_version(self)->ecosystem.as_str());
+}
+PyObject* get_epoch(PyObject* self, void*) {
+  return PyLong_FromUnsignedLongLong(parsed_of(self).epoch);
+}
+PyObject* get_build(PyObject* self, void*) {
+  return new_str(parsed_of(self).build());
+}
+PyObject* get_is_prerelease(PyObject* self, void*) {
+  return new_bool(parsed_of(self).is_prerelease);
+}
+PyObject* get_is_postrelease(PyObject* self, void*) {
+  return new_bool(parsed_of(self).is_postrelease);
+}
+PyObject* get_is_stable(PyObject* self, void*) {
+  return new_bool(!parsed_of(self).is_prerelease);
+}
+PyObject* get_count(PyObject* self, void*) {
+  return PyLong_FromSize_t(parsed_of(self).segments.size());
+}
+
+// major, minor, patch: segment k when it is a number, else 0 (later numbers do not move up).
+std::uint64_t component(const ParsedVersion& pv, std::size_t k) {
+  return pv.segments.size() > k && pv.segments[k].is_num() ? pv.segments[k].value : 0;
+}
+
+template <std::size_t K>
+PyObject* get_component(PyObject* self, void*) {
+  return PyLong_FromUnsignedLongLong(component(parsed_of(self), K));
+}
+
+PyObject* version_str(PyObject* self) {
+  return new_str(parsed_of(self).raw);
+}
+
+PyObject* version_repr(PyObject* self) {
+  return guarded([&] {
+    std::string text = "Version('";
+    text += parsed_of(self).raw;
+    text += "')";
+    return new_str(text);
+  });
+}
+
+Py_ssize_t version_length(PyObject* self) {
+  return static_cast<Py_ssize_t>(parsed_of(self).segments.size());
+}
+
+int version_bool(PyObject* self) {
+  return !parsed_of(self).segments.empty();
+}
+
+PyObject* index_error(long long idx, std::size_t count) {
+  return raise(PyExc_IndexError, "segment index " + std::to_string(idx) +
+                                     " out of range (version has " + std::to_string(count) +
+                                     " segments)");
+}
+
+PyObject* version_subscript(PyObject* self, PyObject* key) {
+  return guarded([&]() -> PyObject* {
+    if (!PyLong_Check(key)) {
+      raise_not_instance(key, "int");
+      add_processing_note("idx");
+      return nullptr;
+    }
+    const long long idx = PyLong_AsLongLong(key);
+    if (idx == -1 && PyErr_Occurred()) {
+      add_processing_note("idx");
+      return nullptr;
+    }
+    const ParsedVersion& pv = parsed_of(self);
+    const auto count = static_cast<long long>(pv.segments.size());
+    const long long pos = idx < 0 ? idx + count : idx;
+    if (pos < 0 || pos >= count) return index_error(idx, pv.segments.size());
+    return segment_object(pv, pv.segments[static_cast<std::size_t>(pos)]);
+  });
+}
+
+// Legacy iteration and `in` come through here: the position goes on as a Python int.
+PyObject* version_item(PyObject* self, Py_ssize_t i) {
+  Ref key(PyLong_FromSsize_t(i));
+  return key ? version_subscript(self, key.get()) : nullptr;
+}
+
+PyObject* segments_impl(PyObject* self, const Args&) {
+  const ParsedVersion& pv = parsed_of(self);
+  return tuple_of(pv.segments.size(),
+                  [&](std::size_t i) { return segment_object(pv, pv.segments[i]); });
+}
+
+// The leading numbers, up to the first tag.
+PyObject* release_impl(PyObject* self, const Args&) {
+  const SegVec& segs = parsed_of(self).segments;
+  std::size_t n = 0;
+  while (n < segs.size() && segs[n].is_num()) ++n;
+  return tuple_of(n, [&](std::size_t i) { return PyLong_FromUnsignedLongLong(segs[i].value); });
+}
+
+// Ordering and hashing.
+
+PyObject* version_richcompare(PyObject* self, PyObject* other, int op) {
+  return guarded([&]() -> PyObject* {
+    const VersionObject* v = as_version(self);
+    int order;
+    if (is_version(other)) {
+      const VersionObject* w = as_version(other);
+      // Across ecosystems the strategies' forms do not meet; the generic parses always do.
+      order = v->ecosystem == w->ecosystem ? compare_for_ecosystem(v->ecosystem, v->repr, w->repr)
+                                           : cmp_generic(v->parsed, w->parsed);
+    } else if (PyUnicode_Check(other)) {
+      const auto text = text_of(other);
+      if (!text) return nullptr;
+      const auto parsed = parse_or_raise(v->ecosystem, *text);
+      if (!parsed) return nullptr;
+      order = compare_for_ecosystem(v->ecosystem, v->repr, *parsed);
+    } else {
+      Py_RETURN_NOTIMPLEMENTED;
+    }
+    Py_RETURN_RICHCOMPARE(order, 0, op);
+  });
+}
+
+Py_hash_t version_hash_slot(PyObject* self) {
+  try {
+    const VersionObject* v = as_version(self);
+    return static_cast<Py_hash_t>(version_hash(v->parsed, v->repr));
+  } catch (const std::bad_alloc&) {
+    PyErr_NoMemory();
+    return -1;
+  } catch (const std::exception& e) {
+    raise(PyExc_SystemError, e.what());
+    return -1;
+  }
+}
+
+constexpr Param kCompareParams[] = {{"other"}, {"ecosystem", Default::None}};
+
+PyObject* compare_impl(PyObject* self, const Args& args) {
+  std::optional<std::string_view> name;
+  if (!args.str_or_none(1, name)) return nullptr;
+  const VersionObject* v = as_version(self);
+  Ecosystem eco = v->ecosystem;
+  if (name && !is_auto(*name)) {
+    const auto chosen = eco_from_str(*name);
+    if (!chosen) return nullptr;
+    eco = *chosen;
+  }
+  std::optional<ParsedRepr> reparsed;
+  if (eco != v->ecosystem) {
+    reparsed = parse_or_raise(eco, v->parsed.raw);
+    if (!reparsed) return nullptr;
+  }
+  const auto right = extract_parsed_for_ecosystem(args[0], eco);
+  if (!right) return nullptr;
+  return new_int(compare_for_ecosystem(eco, reparsed ? *reparsed : v->repr, *right));
+}
+
+PyObject* key_item(const KeyItem& item) {
+  Ref kind(PyLong_FromLong(item.kind));
+  Ref value(PyLong_FromLongLong(item.value));
+  Ref text(new_str(ascii_lower(item.text)));
+  if (!kind || !value || !text) return nullptr;
+  return PyTuple_Pack(3, kind.get(), value.get(), text.get());
+}
+
+PyObject* sort_key_impl(PyObject* self, const Args&) {
+  const VersionObject* v = as_version(self);
+  const std::vector<KeyItem> items = sort_key(v->parsed, v->repr);
+  return tuple_of(items.size(), [&](std::size_t i) { return key_item(items[i]); });
+}
+
+// Serialisation.
+
+bool set_item(PyObject* dict, const char* key, PyObject* value) {
+  Ref owned(value);
+  return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
+}
+
+PyObject* to_dict_impl(PyObject* self, const Args&) {
+  const VersionObject* v = as_version(self);
+  const ParsedVersion& pv = v->parsed;
+  Ref d(PyDict_New());
+  if (!d) return nullptr;
+  const bool ok = set_item(d.get(), "raw", new_str(pv.raw)) &&
+                  set_item(d.get(), "ecosystem", new_str(v->ecosystem.as_str())) &&
+                  set_item(d.get(), "epoch", PyLong_FromUnsignedLongLong(pv.epoch)) &&
+                  set_item(d.get(), "major", PyLong_FromUnsignedLongLong(component(pv, 0))) &&
+                  set_item(d.get(), "minor", PyLong_FromUnsignedLongLong(component(pv, 1))) &&
+                  set_item(d.get(), "patch", PyLong_FromUnsignedLongLong(component(pv, 2))) &&
+                  set_item(d.get(), "build", new_str(pv.build())) &&
+                  set_item(d.get(), "is_prerelease", new_bool(pv.is_prerelease)) &&
+                  set_item(d.get(), "is_postrelease", new_bool(pv.is_postrelease));
+  return ok ? d.release() : nullptr;
+}
+
+// The value under `key` as the dict itself stores it (no subclass __getitem__/__missing__),
+// or an empty Ref when absent. A strong reference, since looking up the next key may run
+// Python code that removes this one.
+bool lookup(PyObject* dict, const char* key, Ref& out) {
+  Ref name(PyUnicode_FromString(key));
+  if (!name) return false;
+  PyObject* value = PyDict_GetItemWithError(dict, name.get());
+  if (value) out = Ref(Py_NewRef(value));
+  return value || !PyErr_Occurred();
+}
+
+constexpr Param kFromDictParams[] = {{"data"}};
+
+PyObject* from_dict_impl(PyObject*, const Args& args) {
+  PyObject* data = args[0];
+  if (!PyDict_Check(data)) {
+    raise_not_instance(data, "dict");
+    add_processing_note(args.name(0));
+    return nullptr;
+  }
+  Ref raw_obj, eco_obj;
+  if (!lookup(data, "raw", raw_obj)) return nullptr;
+  if (!raw_obj) return raise_value("missing 'raw' key");
+  const auto raw = text_of(raw_obj.get());
+  if (!raw) return nullptr;
+  if (!lookup(data, "ecosystem", eco_obj)) return nullptr;
+  std::string_view eco = "auto";
+  if (eco_obj) {
+    const auto name = text_of(eco_obj.get());
+    if (!name) return nullptr;
+    eco = *name;
+  }
+  return new_version(*raw, eco);
+}
+
+PyObject* reduce_impl(PyObject* self, const Args&) {
+  const VersionObject* v = as_version(self);
+  Ref raw(new_str(v->parsed.raw));
+  Ref eco(new_str(v->ecosystem.as_str()));
+  if (!raw || !eco) return nullptr;
+  Ref ctor_args(PyTuple_Pack(2, raw.get(), eco.get()));
+  if (!ctor_args) return nullptr;
+  return PyTuple_Pack(2, reinterpret_cast<PyObject*>(Py_TYPE(self)), ctor_args.get());
+}
+
+const Function kSegments{{"segments", {}, nullptr, Receiver::Self}, segments_impl};
+const Function kRelease{{"release", {}, nullptr, Receiver::Self}, release_impl};
+const Function kCompareMethod{{"compare", kCompareParams, nullptr, Receiver::Self}, compare_impl};
+const Function kToDict{{"to_dict", {}, nullptr, Receiver::Self}, to_dict_impl};
+const Function kFromDict{
+    {"from_dict", kFromDictParams, "Reconstruct a Version from the dict produced by `to_dict()`.",
+     Receiver::Cls},
+    from_dict_impl};
+const Function kReduce{{"__reduce__",
+                        {},
+                        "Pickle support. Restores via `Version(raw, ecosystem)` so the parsed\n"
+                        "state is rebuilt identically.",
+                        Receiver::Self},
+                       reduce_impl};
+const Function kSortKey{{"sort_key", {}, nullptr, Receiver::Self}, sort_key_impl};
+
+// The type.
+
+PyMethodDef* method_table() {
+  static PyMethodDef table[] = {
+      method_def<kSegments>(),
+      method_def<kRelease>(),
+      method_def<kCompareMethod>(),
+      method_def<kToDict>(),
+      method_def<kFromDict>(METH_CLASS),
+      method_def<kParse>(METH_CLASS),
+      method_def<kTryParse>(METH_STATIC),
+      method_def<kReduce>(),
+      method_def<kSortKey>(),
+      {nullptr, nullptr, 0, nullptr},
+  };
+  return table;
+}
+
+PyGetSetDef getset_table[] = {
+    {"raw", get_raw, nullptr, nullptr, nullptr},
+    {"ecosystem", get_ecosystem, nullptr, nullptr, nullptr},
+    {"epoch", get_epoch, nullptr, nullptr, nullptr},
+    {"build", get_build, nullptr, nullptr, nullptr},
+    {"is_prerelease", get_is_prerelease, nullptr, nullptr, nullptr},
+    {"is_postrelease", get_is_postrelease, nullptr, nullptr, nullptr},
+    {"is_stable", get_is_stable, nullptr, nullptr, nullptr},
+    {"count", get_count, nullptr, nullptr, nullptr},
+    {"major", get_component<0>, nullptr, nullptr, nullptr},
+    {"minor", get_component<1>, nullptr, nullptr, nullptr},
+    {"patch", get_component<2>, nullptr, nullptr, nullptr},
+    {nullptr, nullptr, nullptr, nullptr, nullptr},
+};
+
+template <class F>
+void* slot_fn(F f) {
+  return reinterpret_cast<void*>(f);
+}
+
+}  // namespace
+
+PyObject* new_version(std::string_view raw, std::string_view ecosystem) {
+  auto parts = make_parts(raw, ecosystem);
+  if (!parts) return raise_value(parts.error());
+  return wrap(std::move(*parts));
+}
+
+bool add_version_type(PyObject* module) {
+  PyType_Slot slots[] = {
+      {Py_tp_new, slot_fn(&version_new)},
+      {Py_tp_dealloc, slot_fn(&version_dealloc)},
+      {Py_tp_str, slot_fn(&version_str)},
+      {Py_tp_repr, slot_fn(&version_repr)},
+      {Py_tp_hash, slot_fn(&version_hash_slot)},
+      {Py_tp_richcompare, slot_fn(&version_richcompare)},
+      {Py_mp_length, slot_fn(&version_length)},
+      {Py_mp_subscript, slot_fn(&version_subscript)},
+      {Py_sq_item, slot_fn(&version_item)},
+      {Py_nb_bool, slot_fn(&version_bool)},
+      {Py_tp_methods, method_table()},
+      {Py_tp_getset, getset_table},
+      {Py_tp_doc, const_cast<char*>(docstring(kNew.sig))},
+      {0, nullptr},
+  };
+  PyType_Spec spec = {"ombrel.Version", static_cast<int>(sizeof(VersionObject)), 0,
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
+  PyObject* type = PyType_FromSpec(&spec);
+  if (!type) return false;
+  // The class outlives any one module object: instances keep it alive, and the conversions
+  // recognise instances by it.
+  PyTypeObject* previous =
+      std::exchange(version_type, reinterpret_cast<PyTypeObject*>(Py_NewRef(type)));
+  Py_XDECREF(reinterpret_cast<PyObject*>(previous));
+  return add_export(module, "Version", type);
+}
 
 }  // namespace ombrel::py
