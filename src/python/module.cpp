@@ -58,7 +58,7 @@ int exec_module(PyObject* module) {
   Ref name(PyModule_GetNameObject(module));
   if (!name) return -1;
   for (PyMethodDef* def = function_table(); def->ml_name; ++def)
-    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, nullptr, name.get()))) return -1;
+    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, module, name.get()))) return -1;
   return 0;
 }
 
