@@ -1,4 +1,5 @@
 // Pairwise and collection comparison functions.
+#include "collection.hpp"
 #include "functions.hpp"
 #include "pyversion.hpp"
 #include "text.hpp"
@@ -67,6 +68,78 @@ constexpr Param kVersionParams[] = {{"s"}, {"ecosystem", Default::Str, "auto"}};
 constexpr Param kListParams[] = {{"versions"}, {"ecosystem", Default::Str, "generic"}};
 constexpr Param kPairsParams[] = {{"pairs"}, {"ecosystem", Default::Str, "generic"}};
 
+PyObject* version_impl(PyObject*, const Args& args) {
+  const auto s = args.str(0);
+  if (!s) return nullptr;
+  const auto eco = args.str(1);
+  if (!eco) return nullptr;
+  return new_version(*s, *eco);
+}
+
+// Every element parsed under `eco`, in input order; nothing (raised) at the first failure.
+std::optional<Entries> parse_entries(const VersionList& list, Ecosystem eco) {
+  Entries entries(eco, list.items.size());
+  for (const Ref& item : list.items)
+    if (!entries.add(item.get())) return std::nullopt;
+  return entries;
+}
+
+PyObject* sort_versions_impl(PyObject*, const Args& args) {
+  const auto list = bind_version_list(args);
+  if (!list) return nullptr;
+  const auto eco = resolve_eco(list->ecosystem, list->first());
+  if (!eco) return nullptr;
+  auto entries = parse_entries(*list, *eco);
+  if (!entries) return nullptr;
+  entries->sort();
+  return entries->objects();
+}
+
+// The greatest is the last of a stable sort, so that among equal greatest elements the last
+// one wins; the smallest is the first kept by a single scan.
+template <bool Greatest>
+PyObject* extreme_impl(PyObject*, const Args& args) {
+  const auto list = bind_version_list(args);
+  if (!list) return nullptr;
+  if (list->items.empty()) return raise_value("empty sequence");
+  const auto eco = resolve_eco_for_obj(list->ecosystem, list->first());
+  if (!eco) return nullptr;
+  auto entries = parse_entries(*list, *eco);
+  if (!entries) return nullptr;
+  if (!Greatest) return Py_NewRef(entries->min());
+  entries->sort();
+  return Py_NewRef(entries->back());
+}
+
+// Under auto each pair takes its ecosystem from its own first member.
+PyObject* batch_compare_impl(PyObject*, const Args& args) {
+  const auto pairs = extract_sequence(args[0], args.name(0), check_pair);
+  if (!pairs) return nullptr;
+  const auto name = args.str(1);
+  if (!name) return nullptr;
+  std::optional<Ecosystem> fixed;
+  if (!is_auto(*name)) {
+    fixed = eco_from_str(*name);
+    if (!fixed) return nullptr;
+  }
+  Ref out(PyList_New(static_cast<Py_ssize_t>(pairs->size())));
+  if (!out) return nullptr;
+  for (std::size_t i = 0; i < pairs->size(); ++i) {
+    PyObject* a = PyTuple_GetItem((*pairs)[i].get(), 0);
+    PyObject* b = PyTuple_GetItem((*pairs)[i].get(), 1);
+    const auto eco = fixed ? fixed : resolve_eco_for_obj(*name, a);
+    if (!eco) return nullptr;
+    const auto pa = extract_parsed_for_ecosystem(a, *eco);
+    if (!pa) return nullptr;
+    const auto pb = extract_parsed_for_ecosystem(b, *eco);
+    if (!pb) return nullptr;
+    PyObject* order = new_int(compare_for_ecosystem(*eco, *pa, *pb));
+    if (!order) return nullptr;
+    PyList_SetItem(out.get(), static_cast<Py_ssize_t>(i), order);
+  }
+  return out.release();
+}
+
 }  // namespace
 
 const Function kCompare{{"compare", kPairParams}, compare_impl};
@@ -82,10 +155,10 @@ const Function kEq{{"eq", kPairParams}, predicate_impl<false, true, false>};
 const Function kNe{{"ne", kPairParams}, predicate_impl<true, false, true>};
 
 // Collection functions.
-const Function kVersionFn{{"version", kVersionParams}, not_built};
-const Function kSortVersions{{"sort_versions", kListParams}, not_built};
-const Function kBatchCompare{{"batch_compare", kPairsParams}, not_built};
-const Function kMaxVersion{{"max_version", kListParams}, not_built};
-const Function kMinVersion{{"min_version", kListParams}, not_built};
+const Function kVersionFn{{"version", kVersionParams}, version_impl};
+const Function kSortVersions{{"sort_versions", kListParams}, sort_versions_impl};
+const Function kBatchCompare{{"batch_compare", kPairsParams}, batch_compare_impl};
+const Function kMaxVersion{{"max_version", kListParams}, extreme_impl<true>};
+const Function kMinVersion{{"min_version", kListParams}, extreme_impl<false>};
 
 }  // namespace ombrel::py

@@ -1,5 +1,6 @@
 #include "conv.hpp"
 
+#include <algorithm>
 #include <deque>
 #include <string>
 
@@ -154,7 +155,51 @@ namespace {
 
 PyObject* expected_version_or_str() { return raise_type("expected Version or str"); }
 
+// A larger length is not trusted for the up-front allocation: a sequence may claim any length.
+constexpr Py_ssize_t kMaxCapacityHint = Py_ssize_t{1} << 16;
+
 }  // namespace
+
+std::optional<std::vector<Ref>> extract_sequence(PyObject* obj, std::string_view name,
+                                                 ItemCheck check) {
+  const auto failed = [&] {
+    add_processing_note(name);
+    return std::nullopt;
+  };
+  if (PyUnicode_Check(obj)) {
+    raise_type("Can't extract `str` to `Vec`");
+    return failed();
+  }
+  if (!PySequence_Check(obj)) {
+    raise_not_instance(obj, "Sequence");
+    return failed();
+  }
+  std::vector<Ref> items;
+  const Py_ssize_t len = PySequence_Size(obj);
+  if (len < 0)
+    PyErr_Clear();  // the length is only a hint
+  else
+    items.reserve(static_cast<std::size_t>(std::min(len, kMaxCapacityHint)));
+  Ref iter(PyObject_GetIter(obj));
+  if (!iter) return failed();
+  while (Ref item{PyIter_Next(iter.get())}) {
+    if (check && !check(item.get())) return failed();
+    items.push_back(std::move(item));
+  }
+  if (PyErr_Occurred()) return failed();
+  return items;
+}
+
+bool check_pair(PyObject* item) {
+  if (!PyTuple_Check(item)) {
+    raise_not_instance(item, "tuple");
+    return false;
+  }
+  const Py_ssize_t len = PyTuple_Size(item);
+  if (len == 2) return true;
+  raise_type("expected tuple of length 2, but got tuple of length " + std::to_string(len));
+  return false;
+}
 
 std::optional<std::string_view> extract_raw(PyObject* obj) {
   if (is_version(obj)) return std::string_view(as_version(obj)->parsed.raw);

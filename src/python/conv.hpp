@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "py.hpp"
 #include "strategies/registry.hpp"
@@ -57,6 +58,15 @@ class Args {
 std::optional<std::string_view> text_of(PyObject* obj);
 // TypeError "'<type>' object is not an instance of '<expected>'"; returns nullptr.
 PyObject* raise_not_instance(PyObject* obj, const char* expected);
+
+// A sequence argument, read to the end before anything else happens, as owned items. A `str`
+// is refused, as is anything that fails the sequence check; `check`, when given, vets each item
+// as it arrives. Failures raise with the note naming the argument.
+using ItemCheck = bool (*)(PyObject* item);
+std::optional<std::vector<Ref>> extract_sequence(PyObject* obj, std::string_view name,
+                                                 ItemCheck check = nullptr);
+// An item of a list of pairs: a `tuple` of exactly two members; raises otherwise.
+bool check_pair(PyObject* item);
 
 // Conversions shared by the module functions. Each raises and returns nothing on failure.
 std::optional<std::string_view> extract_raw(PyObject* obj);

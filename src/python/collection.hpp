@@ -1,0 +1,124 @@
+// The versions of a list argument, each parsed once under one ecosystem and kept with the
+// caller's object it came from, and the stable order that sorting and selection share.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <vector>
+
+#include "conv.hpp"
+
+namespace ombrel::py {
+
+// The `versions` and `ecosystem` arguments, converted in that order.
+struct VersionList {
+  std::vector<Ref> items;
+  std::string_view ecosystem;
+
+  PyObject* first() const { return items.empty() ? nullptr : items.front().get(); }
+};
+std::optional<VersionList> bind_version_list(const Args& args);
+
+// A `Version`'s own parse when it is exactly what parsing its text under `eco` would give,
+// so that it need not be parsed again; nullptr otherwise.
+const ParsedRepr* stored_parse(PyObject* obj, Ecosystem eco);
+
+struct Entry {
+  const ParsedRepr* key;
+  PyObject* obj;  // the caller's object, kept alive by the list's items
+};
+
+class Entries {
+ public:
+  // At most `capacity` entries may be added: parses are stored in place and must not move.
+  Entries(Ecosystem eco, std::size_t capacity);
+
+  // Parses `obj` under the ecosystem and appends it; raises and returns false on failure.
+  bool add(PyObject* obj);
+  void add(ParsedRepr&& parsed, PyObject* obj);
+
+  bool empty() const { return entries_.empty(); }
+  // Ascending; equal entries keep the order in which they were added.
+  void sort();
+  // The caller's object of the last entry (borrowed).
+  PyObject* back() const { return entries_.back().obj; }
+  // The first of the smallest: a later entry wins only when the kept one is greater.
+  PyObject* min() const;
+  // A new list of the caller's objects, in entry order.
+  PyObject* objects() const;
+
+ private:
+  Ecosystem eco_;
+  std::vector<ParsedRepr> owned_;
+  std::vector<Entry> entries_;
+};
+
+// Stable merge sort in two stages: blocks of `block` elements are sorted by bottom-up merging,
+// then all blocks are merged in one pass through a tree of losers, so that what `less` reads
+// of an element comes from memory twice in all rather than once per merge level.
+// An element moves ahead of an earlier one only when `less` says so, and every loop is bounded
+// by positions alone: a comparator that is not a strict weak ordering yields some permutation
+// of the input, never a fault. `ahead(x)` is told of elements a few steps before they are
+// compared; it may only warm caches.
+template <class T, class Less, class Ahead>
+void stable_merge_sort(std::vector<T>& v, Less less, Ahead ahead, std::size_t block) {
+  constexpr std::size_t kAhead = 8;
+  const std::size_t n = v.size();
+  if (n < 2) return;
+  std::vector<T> buffer(n);
+  for (std::size_t base = 0; base < n; base += block) {
+    const std::size_t len = std::min(block, n - base);
+    T* src = v.data() + base;
+    T* dst = buffer.data() + base;
+    for (std::size_t width = 1; width < len; width *= 2) {
+      for (std::size_t lo = 0; lo < len; lo += 2 * width) {
+        const std::size_t mid = std::min(lo + width, len), hi = std::min(lo + 2 * width, len);
+        std::size_t i = lo, j = mid, k = lo;
+        // Runs already in order, as in nearly sorted input, cost one comparison.
+        if (j < hi && less(src[j], src[j - 1])) {
+          while (i < mid && j < hi) dst[k++] = less(src[j], src[i]) ? src[j++] : src[i++];
+        }
+        k = std::copy(src + i, src + mid, dst + k) - dst;
+        std::copy(src + j, src + hi, dst + k);
+      }
+      std::swap(src, dst);
+    }
+    if (src != v.data() + base) std::copy(src, src + len, v.data() + base);
+  }
+  const std::size_t runs = (n + block - 1) / block;
+  if (runs < 2) return;
+
+  // Run r is v[head[r], end(r)); node i of the tree has children 2i and 2i+1, run r is leaf
+  // runs + r, and each inner node keeps the run that lost there.
+  std::vector<std::size_t> head(runs), loser(runs);
+  const auto end = [&](std::size_t r) { return std::min((r + 1) * block, n); };
+  // Whether run a's head goes out before run b's: an exhausted run never does, and of equal
+  // heads the earlier run's does.
+  const auto first = [&](std::size_t a, std::size_t b) -> bool {
+    if (head[a] == end(a)) return false;
+    if (head[b] == end(b)) return true;
+    return a < b ? !less(v[head[b]], v[head[a]]) : less(v[head[a]], v[head[b]]);
+  };
+  std::vector<std::size_t> winner(2 * runs);
+  for (std::size_t r = 0; r < runs; ++r) {
+    head[r] = r * block;
+    winner[runs + r] = r;
+    for (std::size_t d = 0; d < kAhead && head[r] + d < end(r); ++d) ahead(v[head[r] + d]);
+  }
+  for (std::size_t i = runs - 1; i >= 1; --i) {
+    const std::size_t a = winner[2 * i], b = winner[2 * i + 1];
+    const bool a_first = first(a, b);
+    winner[i] = a_first ? a : b;
+    loser[i] = a_first ? b : a;
+  }
+  std::size_t top = winner[1];
+  for (std::size_t k = 0; k < n; ++k) {
+    buffer[k] = v[head[top]++];
+    if (head[top] + kAhead < end(top)) ahead(v[head[top] + kAhead]);
+    for (std::size_t i = (runs + top) / 2; i >= 1; i /= 2)
+      if (first(loser[i], top)) std::swap(loser[i], top);
+  }
+  v.swap(buffer);
+}
+
+}  // namespace ombrel::py
