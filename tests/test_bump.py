@@ -1,35 +1,31 @@
 import pytest
+from conftest import U64, raises
 
 from ombrel import Version, bump_major, bump_minor, bump_patch, bump_prerelease, next_stable
 
-U64 = "18446744073709551615"
-U64_NEXT = "18446744073709551616"
+FUNCTIONS = [bump_major, bump_minor, bump_patch, next_stable, bump_prerelease]
 
 
 # version -> (bump_major, bump_minor, bump_patch, next_stable, bump_prerelease)
 @pytest.mark.parametrize(
     "version, expected",
     [
-        ("1.2.3", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.0")),
         ("1.2.3-alpha.1+build", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.2")),
         ("v1.2.3", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.0")),
         ("2:1.2.3", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.0")),
         ("1", ("2.0.0", "1.1.0", "1.0.1", "1.0.0", "1.0.0-alpha.0")),
-        ("", ("1.0.0", "0.1.0", "0.0.1", "0.0.0", "0.0.0-alpha.0")),
         ("  \t", ("1.0.0", "0.1.0", "0.0.1", "0.0.0", "0.0.0-alpha.0")),
         ("1.2.3.4", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.0")),
         ("2024.01.15", ("2025.0.0", "2024.2.0", "2024.1.16", "2024.1.15", "2024.1.15-alpha.0")),
         ("1.x.3", ("2.0.0", "1.1.0", "1.0.4", "1.0.3", "1.0.3-alpha.0")),
         ("alpha.1", ("1.0.0", "0.2.0", "0.1.1", "0.1.0", "0.1.0-alpha.2")),
-        ("007.08.009", ("8.0.0", "7.9.0", "7.8.10", "7.8.9", "7.8.9-alpha.0")),
         ("1.9.99", ("2.0.0", "1.10.0", "1.9.100", "1.9.99", "1.9.99-alpha.0")),
         ("1.0~rc1", ("2.0.0", "1.1.0", "1.0.1", "1.0.0", "1.0.0-alpha.0")),
         ("1.2.3€4", ("2.0.0", "1.3.0", "1.2.4", "1.2.3", "1.2.3-alpha.0")),
     ],
 )
 def test_bumps(version, expected):
-    got = (bump_major(version), bump_minor(version), bump_patch(version), next_stable(version),
-           bump_prerelease(version))
+    got = tuple(fn(version) for fn in FUNCTIONS)
     assert got == expected
     assert all(type(r) is str for r in got)
 
@@ -37,39 +33,29 @@ def test_bumps(version, expected):
 @pytest.mark.parametrize(
     "version, tag, expected",
     [
-        ("1.2.3-alpha.1+build", "beta", "1.2.3-beta.0"),
-        ("1.2.3-ALPHA.5", "Alpha", "1.2.3-alpha.6"),
-        ("1.2.3-rc1", "rc", "1.2.3-rc.2"),
-        ("1.2.3-alpha", "alpha", "1.2.3-alpha.0"),
-        ("1.2.3-alpha.beta", "alpha", "1.2.3-alpha.0"),
-        ("1.2.3-beta.alpha.1", "alpha", "1.2.3-alpha.0"),
-        ("1.2.3-beta.1", "BETA", "1.2.3-beta.2"),
-        ("1.2.3-foo.4", "foo", "1.2.3-foo.5"),
-        ("1.2.3-dev9.1", "dev", "1.2.3-dev.10"),
-        ("1.2.3", "", "1.2.3-.0"),
-        ("1.2.3-alpha.1", "al", "1.2.3-al.0"),
-        ("1.2.3-alpha.1", "alpha.1", "1.2.3-alpha.1.0"),
-        ("1.0~1", "~", "1.0.0-~.2"),
-        ("1.0^1", "^", "1.0.0-^.2"),
-        ("1.0~1", "rc", "1.0.0-rc.0"),
-        ("1.2.3-Ä.1", "ä", "1.2.3-ä.0"),
-        ("1.2.3-alpha.1", "ÄLPHA", "1.2.3-Älpha.0"),
+        ("1.2.3-alpha.1+build", "beta", "1.2.3-beta.0"), ("1.2.3-ALPHA.5", "Alpha", "1.2.3-alpha.6"),
+        ("1.2.3-rc1", "rc", "1.2.3-rc.2"), ("1.2.3-alpha", "alpha", "1.2.3-alpha.0"),
+        ("1.2.3-alpha.beta", "alpha", "1.2.3-alpha.0"), ("1.2.3-beta.alpha.1", "alpha", "1.2.3-alpha.0"),
+        ("1.2.3-dev9.1", "dev", "1.2.3-dev.10"), ("1.2.3", "", "1.2.3-.0"),
+        ("1.2.3-alpha.1", "al", "1.2.3-al.0"), ("1.2.3-alpha.1", "alpha.1", "1.2.3-alpha.1.0"),
+        ("1.0~1", "~", "1.0.0-~.2"), ("1.0^1", "^", "1.0.0-^.2"), ("1.0~1", "rc", "1.0.0-rc.0"),
+        ("1.2.3-Ä.1", "ä", "1.2.3-ä.0"), ("1.2.3-alpha.1", "ÄLPHA", "1.2.3-Älpha.0"),
     ],
 )
 def test_bump_prerelease_looks_only_at_the_first_word(version, tag, expected):
     assert bump_prerelease(version, tag) == expected
-    assert bump_prerelease(version=version, tag=tag) == expected
 
 
 @pytest.mark.parametrize(
     "version, fn, expected",
     [
-        (f"{U64}.0.0", bump_major, f"{U64_NEXT}.0.0"),
-        (f"1.{U64}.7", bump_minor, f"1.{U64_NEXT}.0"),
-        (f"1.2.{U64}", bump_patch, f"1.2.{U64_NEXT}"),
+        (f"{U64}.0.0", bump_major, f"{U64 + 1}.0.0"),
+        (f"1.{U64}.7", bump_minor, f"1.{U64 + 1}.0"),
+        (f"1.2.{U64}", bump_patch, f"1.2.{U64 + 1}"),
         (f"{U64}.{U64}.{U64}", next_stable, f"{U64}.{U64}.{U64}"),
-        ("99999999999999999999999.1", bump_major, f"{U64_NEXT}.0.0"),  # saturated digit run
-        ("18446744073709551614.0", bump_major, f"{U64}.0.0"),
+        (f"1.2.3-alpha.{U64}", bump_prerelease, f"1.2.3-alpha.{U64 + 1}"),
+        ("99999999999999999999999.1", bump_major, f"{U64 + 1}.0.0"),  # saturated digit run
+        (f"{U64 - 1}.0", bump_major, f"{U64}.0.0"),
         ("9999999999999999999.0", bump_major, "10000000000000000000.0.0"),
     ],
 )
@@ -77,22 +63,12 @@ def test_the_largest_component_increments_to_its_decimal_successor(version, fn, 
     assert fn(version) == expected
 
 
-def test_the_prerelease_counter_increments_past_the_64_bit_limit():
-    assert bump_prerelease(f"1.2.3-alpha.{U64}") == f"1.2.3-alpha.{U64_NEXT}"
+@pytest.mark.parametrize("fn", FUNCTIONS)
+def test_only_str_is_accepted(fn):
+    raises(TypeError, "'Version' object is not an instance of 'str'", fn, Version("1.2.3"), note="version")
+    raises(TypeError, "'NoneType' object is not an instance of 'str'", fn, None, note="version")
 
 
-@pytest.mark.parametrize("fn", [bump_major, bump_minor, bump_patch, next_stable, bump_prerelease])
-@pytest.mark.parametrize("arg", [None, 1, b"1.0", Version("1.2.3")])
-def test_only_str_is_accepted(fn, arg):
-    with pytest.raises(TypeError) as info:
-        fn(arg)
-    assert str(info.value) == f"'{type(arg).__name__}' object is not an instance of 'str'"
-    assert info.value.__notes__ == ["while processing 'version'"]
-
-
-def test_tag_must_be_a_str_when_given():
-    with pytest.raises(TypeError) as info:
-        bump_prerelease("1.0", None)
-    assert info.value.__notes__ == ["while processing 'tag'"]
-    with pytest.raises(TypeError):
-        bump_prerelease("1.0", tag=1)
+def test_tag_is_a_keyword_and_must_be_a_str():
+    assert bump_prerelease(version="1.2.3-rc1", tag="rc") == "1.2.3-rc.2"
+    raises(TypeError, "'int' object is not an instance of 'str'", bump_prerelease, "1.0", tag=1, note="tag")

@@ -1,12 +1,7 @@
 import pytest
+from conftest import ECOSYSTEMS, raises, unsupported
 
 import ombrel
-
-NAMES = (
-    "generic semver pep440 debian rpm ruby maven go npm nuget composer crates hex swift calver "
-    "alpine docker conda arch gentoo cran spack dart julia terraform helm cpan nix homebrew freebsd"
-).split()
-UNSUPPORTED = "unsupported ecosystem '{}'; expected one of: " + ", ".join(NAMES)
 
 ALIASES = {
     "semver_strict": "semver", "Semver-Strict": "semver", "pep-440": "pep440", "python": "pep440",
@@ -19,8 +14,6 @@ ALIASES = {
     "opentofu": "terraform", "chart": "helm", "charts": "helm", "perl": "cpan", "nixpkgs": "nix",
     "brew": "homebrew", "freebsd-pkg": "freebsd",
 }
-
-
 PROBES = [
     ("1.0.0", "1.0.0"), ("v1.0.0", "1.0"), ("1.0~rc1", "1.0"), ("1.0.0-SNAPSHOT", "1.0.0"),
     ("1!2.0", "2.0"), ("", "1"), ("x", "1"), ("1.0a", "1.0+b1"), ("1.0^1", "1.0"), ("3.6a", "3.6"),
@@ -39,33 +32,26 @@ def behaviour(name):
     return out
 
 
-@pytest.mark.parametrize("name", [n.upper() for n in NAMES] + [n.title() for n in NAMES])
-def test_canonical_names_are_accepted_in_any_case(name):
-    assert behaviour(name) == behaviour(name.lower())
-
-
-@pytest.mark.parametrize("alias, canonical", sorted(ALIASES.items()))
-def test_aliases_name_their_ecosystem(alias, canonical):
+@pytest.mark.parametrize(
+    "alias, canonical",
+    sorted(ALIASES.items()) + [(n.upper(), n) for n in ECOSYSTEMS] + [(n.title(), n) for n in ECOSYSTEMS],
+)
+def test_aliases_and_names_in_any_case_name_their_ecosystem(alias, canonical):
     assert behaviour(alias) == behaviour(canonical)
 
 
 def test_ecosystems_are_distinguishable_by_their_rules():
     # Guards the probes above: most ecosystems behave differently from each other.
-    assert len({tuple(map(str, behaviour(n))) for n in NAMES}) >= 12
+    assert len({tuple(map(str, behaviour(n))) for n in ECOSYSTEMS}) >= 12
 
 
 @pytest.mark.parametrize(
     "name, quoted",
-    [
-        ("PyPI", "pypi"), ("rcran", "rcran"), ("semver strict", "semver strict"), (" npm", " npm"),
-        ("Foo", "foo"), ("", ""), ("npm ", "npm "), ("generic\x00", "generic\x00"),
-        ("ÉCO", "Éco"), ("auto ", "auto "),
-    ],
+    [("PyPI", "pypi"), ("semver strict", "semver strict"), (" npm", " npm"), ("", ""), ("npm ", "npm "),
+     ("generic\x00", "generic\x00"), ("ÉCO", "Éco"), ("auto ", "auto ")],
 )
 def test_unknown_names_quote_the_lower_cased_input(name, quoted):
-    with pytest.raises(ValueError) as e:
-        ombrel.compare("1", "1", name)
-    assert e.value.args == (UNSUPPORTED.format(quoted),)
+    raises(ValueError, unsupported(quoted), ombrel.compare, "1", "1", name)
 
 
 @pytest.mark.parametrize("name", ["auto", "AUTO", "Auto"])
@@ -73,34 +59,32 @@ def test_auto_is_recognised_before_names_are_looked_up(name):
     assert ombrel.compare("1.0", "2.0", name) == -1
 
 
-LIGHT_EMPTY = {
+EMPTY = {
     "ruby": "empty Ruby gem version", "nuget": "empty NuGet version", "calver": "empty CalVer version",
     "alpine": "empty Alpine version", "conda": "empty Conda version", "gentoo": "empty Gentoo version",
     "terraform": "empty Terraform/OpenTofu version", "docker": "empty Docker tag",
     "spack": "empty Spack version", "cpan": "empty CPAN version", "nix": "empty Nix version",
     "homebrew": "empty Homebrew version", "freebsd": "empty FreeBSD pkg version",
     "composer": "empty Composer version", "arch": "empty Arch version", "cran": "empty R/CRAN version",
+    "debian": "empty Debian version", "rpm": "empty RPM version", "maven": "empty Maven version",
 }
 DIGIT_NAME = {
     "ruby": "Ruby gem", "nuget": "NuGet", "calver": "CalVer", "alpine": "Alpine", "conda": "Conda",
-    "gentoo": "Gentoo", "terraform": "Terraform/OpenTofu", "composer": "Composer",
+    "gentoo": "Gentoo", "terraform": "Terraform/OpenTofu", "composer": "Composer", "maven": "Maven",
 }
 
 
-@pytest.mark.parametrize("eco, message", sorted(LIGHT_EMPTY.items()))
-@pytest.mark.parametrize("text", ["", "   ", "\u3000\t"])
-def test_light_ecosystems_reject_blank_text(eco, message, text):
-    with pytest.raises(ValueError) as e:
-        ombrel.compare(text, "1.0", eco)
-    assert e.value.args == (message,)
+@pytest.mark.parametrize("eco, message", sorted(EMPTY.items()))
+@pytest.mark.parametrize("text", ["", "\t\r\n", "\u3000\u00a0\u2029\u0085"])
+def test_blank_text_is_rejected_in_either_position(eco, message, text):
+    raises(ValueError, message, ombrel.compare, text, "1.0", eco)
+    raises(ValueError, message, ombrel.compare, "1.0", text, eco)
 
 
 @pytest.mark.parametrize("eco, name", sorted(DIGIT_NAME.items()))
-@pytest.mark.parametrize("text", [" x", "latest", "v 1", ".1"])
+@pytest.mark.parametrize("text", [" x", "v 1", ".1"])
 def test_digit_start_messages_quote_the_untrimmed_input(eco, name, text):
-    with pytest.raises(ValueError) as e:
-        ombrel.compare(text, "1.0", eco)
-    assert e.value.args == (f"{name} version must start with a digit: '{text}'",)
+    raises(ValueError, f"{name} version must start with a digit: '{text}'", ombrel.compare, text, "1.0", eco)
 
 
 @pytest.mark.parametrize(
@@ -118,35 +102,22 @@ def test_digit_start_messages_quote_the_untrimmed_input(eco, name, text):
         ("go", "V1.2.3", "Go version must start with a lowercase 'v' prefix: 'V1.2.3'"),
         ("go", "v", "Go version must start with a lowercase 'v' prefix: 'v'"),
         ("go", "v1.2", "Expected 3 parts, got 2"),
-        ("terraform", "latest", "Terraform/OpenTofu version must start with a digit: 'latest'"),
+        # accepted
+        ("docker", "latest", None), ("spack", "develop", None), ("composer", "v1.0", None), ("composer", "V1.0", None),
+        ("ruby", " 1.0 ", None), ("cran", "3.6-2", None), ("arch", "1:2.0-1", None), ("arch", ":2.0", None),
+        ("arch", "a:2.0", None), ("arch", "2.0", None), ("go", "v1.2.3", None), ("go", " v1.2.3-rc.1+x ", None),
+        ("generic", "", None), ("generic", "!!", None), ("nix", "unstable-2024", None), ("homebrew", "1.0_1", None),
     ],
 )
-def test_validator_messages(eco, text, message):
-    with pytest.raises(ValueError) as e:
-        ombrel.compare(text, "1.0", eco)
-    assert e.value.args == (message,)
+def test_validators(eco, text, message):
+    if message is None:
+        assert ombrel.compare(text, text, eco) == 0
+    else:
+        raises(ValueError, message, ombrel.compare, text, "1.0", eco)
 
 
-@pytest.mark.parametrize(
-    "eco, text",
-    [
-        ("docker", "latest"), ("spack", "develop"), ("composer", "v1.0"), ("composer", "V1.0"),
-        ("ruby", " 1.0 "), ("cran", "3.6-2"), ("arch", "1:2.0-1"), ("arch", ":2.0"),
-        ("arch", "a:2.0"), ("arch", "2.0"), ("go", "v1.2.3"), ("go", " v1.2.3-rc.1+x "),
-        ("generic", ""), ("generic", "!!"), ("nix", "unstable-2024"), ("homebrew", "1.0_1"),
-    ],
-)
-def test_validators_accept(eco, text):
-    assert ombrel.compare(text, text, eco) == 0
-
-
-@pytest.mark.parametrize("eco", sorted(set(LIGHT_EMPTY) - {"cran"}))
+@pytest.mark.parametrize("eco", sorted(set(EMPTY) - {"cran", "debian", "rpm", "maven"}))
 def test_light_ecosystems_order_like_generic(eco):
     pairs = [("2024.01.5", "2024.1.10"), ("1.0-alpha", "1.0"), ("1.0", "1.0.post1"), ("1.0", "1.0.0")]
     for a, b in pairs:
         assert ombrel.compare(a, b, eco) == ombrel.compare(a, b, "generic")
-
-
-def test_npm_and_semver_agree():
-    for a, b in [("1.0.0-rc.1", "1.0.0"), ("1.0.0-1.a", "1.0.0-1.1"), ("2.0.0", "10.0.0")]:
-        assert ombrel.compare(a, b, "npm") == ombrel.compare(a, b, "semver")

@@ -7,108 +7,53 @@ import sys
 import weakref
 
 import pytest
+from conftest import DATA, ECOSYSTEMS, U64, raises, unsupported
 
 import ombrel
 from ombrel import Version
 
-from conftest import DATA
-
-U64 = 18446744073709551615
 I64 = 9223372036854775807
-ECOSYSTEMS = [
-    "generic", "semver", "pep440", "debian", "rpm", "ruby", "maven", "go", "npm", "nuget",
-    "composer", "crates", "hex", "swift", "calver", "alpine", "docker", "conda", "arch", "gentoo",
-    "cran", "spack", "dart", "julia", "terraform", "helm", "cpan", "nix", "homebrew", "freebsd",
-]
 SAMPLE = {"go": "v1.2.3-rc.1", "cran": "1.2-3"}  # what each ecosystem accepts
 NOT_STR = "'{}' object is not an instance of 'str'"
-NOSUCH = "unsupported ecosystem 'nosuch'; expected one of: " + ", ".join(ECOSYSTEMS)
 
 
-def sample(eco):
-    return SAMPLE.get(eco, "1.2.3-rc.1")
-
-
-def raises(exc, fn, message, notes=None):
-    with pytest.raises(exc) as info:
-        fn()
-    assert type(info.value) is exc
-    assert str(info.value) == message
-    assert getattr(info.value, "__notes__", None) == notes
-
-
-def child_env(seed):
-    return {**os.environ, "PYTHONHASHSEED": seed, "PYTHONPATH": os.pathsep.join(sys.path)}
-
-
-# the class itself
-
-
-def test_class_reports_itself_as_ombrel_version_with_the_constructor_signature():
-    assert Version is ombrel._ombrel.Version
+def test_class_reports_itself_as_ombrel_version_with_its_members_in_fixed_order():
+    assert Version is ombrel._ombrel.Version and ombrel.__all__[0] == "Version"
     assert (Version.__module__, Version.__qualname__) == ("ombrel", "Version")
-    assert Version.__text_signature__ == '(version, ecosystem="auto")'
-    assert ombrel.__all__[0] == ombrel._ombrel.__all__[0] == "Version"
-
-
-def test_members_are_in_their_fixed_order_with_their_signatures():
     names = [n for n in vars(Version) if not n.startswith("__") or n == "__reduce__"]
-    assert names == [
-        "segments", "release", "compare", "to_dict", "from_dict", "parse", "try_parse",
-        "__reduce__", "sort_key", "raw", "ecosystem", "epoch", "build", "is_prerelease",
-        "is_postrelease", "is_stable", "count", "major", "minor", "patch",
-    ]
+    assert names == ["segments", "release", "compare", "to_dict", "from_dict", "parse", "try_parse", "__reduce__",
+                     "sort_key", "raw", "ecosystem", "epoch", "build", "is_prerelease", "is_postrelease", "is_stable",
+                     "count", "major", "minor", "patch"]
+    assert Version.__text_signature__ == '(version, ecosystem="auto")'
     assert Version.compare.__text_signature__ == "($self, other, ecosystem=None)"
     assert Version.parse.__text_signature__ == '($cls, version, ecosystem="auto")'
     assert Version.try_parse.__text_signature__ == '(version, ecosystem="auto")'
-    assert Version.from_dict.__doc__ == (
-        "Reconstruct a Version from the dict produced by `to_dict()`.")
+    assert Version.from_dict.__doc__ == "Reconstruct a Version from the dict produced by `to_dict()`."
     assert Version.__reduce__.__doc__.startswith("Pickle support. Restores via")
 
 
 def test_cannot_be_subclassed_extended_or_weakly_referenced():
     v = Version("1.0")
-    with pytest.raises(TypeError):
-        type("X", (Version,), {})
+    for fail in (lambda: type("X", (Version,), {}), lambda: setattr(Version, "foo", 1), lambda: weakref.ref(v)):
+        with pytest.raises(TypeError):
+            fail()
     for name in ("major", "raw", "foo"):
         with pytest.raises(AttributeError):
             setattr(v, name, 2)
-    with pytest.raises(TypeError):
-        Version.foo = 1
-    with pytest.raises(TypeError):
-        weakref.ref(v)
     assert not hasattr(v, "__dict__")
 
 
-# construction
-
-
-@pytest.mark.parametrize(
-    "text, eco",
-    [("1.2.3", "generic"), ("1.0.post1", "pep440"), ("1.0~rc1", "debian"), ("2.4.1-1.el8", "rpm"),
-     ("2024.01.15", "calver"), ("!2.0", "generic"), ("x-SNAPSHOT", "generic"),
-     ("1.0+incompatible", "generic")],  # the last three: the guess rejects the text
-)
-def test_auto_takes_the_detected_ecosystem_or_falls_back_to_generic(text, eco):
+def test_construction_detects_under_auto_and_try_parse_returns_none_only_for_value_errors():
     for name in ("auto", "AUTO", "aUtO"):
-        assert Version(text, name).ecosystem == eco
-    assert Version(text).ecosystem == Version.parse(text).ecosystem == eco
-    assert Version(text).__reduce__()[1] == (text, eco)
-
-
-def test_construction_failures_raise_and_try_parse_returns_none_only_for_value_errors():
-    semver_message = "Expected 3 parts, got 2"
+        assert Version("1.0~rc1", name).ecosystem == "debian"
+        assert Version("x-SNAPSHOT", name).ecosystem == "generic"  # the guess rejects it
+    assert Version.parse("1.0~rc1").__reduce__()[1] == ("1.0~rc1", "debian")
     for make in (Version, Version.parse):
-        raises(ValueError, lambda: make("1.0", "nosuch"), NOSUCH)
-        raises(ValueError, lambda: make("1.0", "auto "), NOSUCH.replace("'nosuch'", "'auto '"))
-        raises(ValueError, lambda: make("1.2", "semver"), semver_message)
-        raises(TypeError, lambda: make("1.0", None), NOT_STR.format("NoneType"),
-               ["while processing 'ecosystem'"])
-    assert Version.try_parse("1.0", "nosuch") is None
-    assert Version.try_parse("1.2", "semver") is None
-    for value, name in ((None, "NoneType"), (b"1.0", "bytes")):
-        raises(TypeError, lambda: Version.try_parse(value), NOT_STR.format(name),
-               ["while processing 'version'"])
+        raises(ValueError, unsupported("nosuch"), make, "1.0", "nosuch")
+        raises(ValueError, "Expected 3 parts, got 2", make, "1.2", "semver")
+        raises(TypeError, NOT_STR.format("NoneType"), make, "1.0", None, note="ecosystem")
+    assert Version.try_parse("1.0", "nosuch") is None and Version.try_parse("1.2", "semver") is None
+    raises(TypeError, NOT_STR.format("bytes"), Version.try_parse, b"1.0", note="version")
     with pytest.raises(UnicodeEncodeError):
         Version.try_parse("1.0\udc80")
     assert Version.try_parse("x").ecosystem == "generic"  # auto never rejects
@@ -118,38 +63,25 @@ def test_arguments_bind_by_position_and_keyword():
     assert Version(version="1.0", ecosystem="generic").raw == "1.0"
     assert type(Version.parse(ecosystem="pep440", version="1.0")) is Version
     assert type(Version.try_parse("1.0")) is Version
-    raises(TypeError, Version, "Version() missing 1 required positional argument: 'version'")
-    raises(TypeError, lambda: Version("1", "generic", "x"),
-           "Version() takes from 1 to 2 positional arguments but 3 were given")
-    raises(TypeError, lambda: Version("1", eco="x"),
-           "Version() got an unexpected keyword argument 'eco'")
-    raises(TypeError, lambda: Version("1", version="2"),
-           "Version() got multiple values for argument 'version'")
-
-
-# accessors
+    raises(TypeError, "Version() missing 1 required positional argument: 'version'", Version)
+    raises(TypeError, "Version() takes from 1 to 2 positional arguments but 3 were given", Version, "1", "generic", "x")
+    raises(TypeError, "Version() got an unexpected keyword argument 'eco'", Version, "1", eco="x")
+    raises(TypeError, "Version() got multiple values for argument 'version'", Version, "1", version="2")
 
 
 @pytest.mark.parametrize(
     "text, eco, segments, release, mmp, epoch, build, pre, post",
     [
-        ("1.2.3-rc.1", "generic", (1, 2, 3, "rc", 1), (1, 2, 3), (1, 2, 3), 0, "", True, False),
         ("1.0.post2", "generic", (1, 0, "post", 2), (1, 0), (1, 0, 0), 0, "", False, True),
         ("rc1.2.3", "generic", ("rc", 1, 2, 3), (), (0, 1, 2), 0, "", True, False),
         ("1.RC.3", "generic", (1, "rc", 3), (1,), (1, 0, 3), 0, "", True, False),
         ("1:2.3-4", "debian", (2, 3, 4), (2, 3, 4), (2, 3, 4), 1, "", False, False),
         ("1.0.0+Build.7", "semver", (1, 0, 0), (1, 0, 0), (1, 0, 0), 0, "Build.7", False, False),
-        ("1.0~beta^Git1", "generic", (1, 0, "~", "beta", "^", "git", 1), (1, 0), (1, 0, 0), 0, "",
-         True, True),
-        (f"{U64 + 1}.{U64}:7", "generic", (U64, U64, 7), (U64, U64, 7), (U64, U64, 7), 0, "", False,
-         False),
-        (f"{U64}:1", "generic", (1,), (1,), (1, 0, 0), U64, "", False, False),
+        (f"{U64 + 1}.{U64}:7", "generic", (U64, U64, 7), (U64, U64, 7), (U64, U64, 7), 0, "", False, False),
         ("", "generic", (), (), (0, 0, 0), 0, "", False, False),
     ],
 )
-def test_properties_read_the_generic_parse(
-    text, eco, segments, release, mmp, epoch, build, pre, post
-):
+def test_properties_read_the_generic_parse(text, eco, segments, release, mmp, epoch, build, pre, post):
     v = Version(text, eco)
     assert v.segments() == segments and v.release() == release
     assert list(v) == list(segments) and [v[i] for i in range(len(v))] == list(segments)
@@ -173,25 +105,15 @@ def test_indexing_counts_from_either_end_and_names_the_index_as_given():
     assert (v[0], v[-1], v[-4], v[True], v[2]) == (1, 3, 1, 2, "rc")
     assert "rc" in v and 3 in v and 5 not in v and "RC" not in v
     for idx in (4, -5, 2**63 - 1, -(2**63)):
-        raises(IndexError, lambda: v[idx],
-               f"segment index {idx} out of range (version has 4 segments)")
-    raises(IndexError, lambda: Version("")[0],
-           "segment index 0 out of range (version has 0 segments)")
-    for idx, name in (("0", "str"), (slice(0, 1), "slice"), (1.0, "float"), (None, "NoneType")):
-        raises(TypeError, lambda: v[idx], f"'{name}' object is not an instance of 'int'",
-               ["while processing 'idx'"])
+        raises(IndexError, f"segment index {idx} out of range (version has 4 segments)", v.__getitem__, idx)
+    raises(IndexError, "segment index 0 out of range (version has 0 segments)", Version("").__getitem__, 0)
+    for idx, name in (("0", "str"), (slice(0, 1), "slice"), (None, "NoneType")):
+        raises(TypeError, f"'{name}' object is not an instance of 'int'", v.__getitem__, idx, note="idx")
     with pytest.raises(OverflowError) as info:
         v[2**63]
     assert info.value.__notes__ == ["while processing 'idx'"]
     with pytest.raises(TypeError):
         reversed(v)
-
-
-# ordering
-
-
-def outcomes(a, b):
-    return (a < b, a <= b, a == b, a != b, a > b, a >= b)
 
 
 # (<, <=, ==, !=, >, >=)
@@ -205,7 +127,6 @@ GREATER = (False, False, False, True, True, True)
     [
         (Version("1.0", "generic"), Version("1.0.0", "generic"), EQUAL),
         (Version("1.0", "generic"), "1.0.0", EQUAL),
-        ("1.0.0", Version("1.0", "generic"), EQUAL),
         ("2.0", Version("1.0", "generic"), GREATER),
         (Version("1.0.0", "semver"), Version("1.0.0+build.5", "semver"), EQUAL),
         (Version("1.0a", "debian"), "1.0", GREATER),  # the str is read under the Version's rules
@@ -218,7 +139,7 @@ GREATER = (False, False, False, True, True, True)
     ],
 )
 def test_rich_comparisons(a, b, expected):
-    assert outcomes(a, b) == expected
+    assert (a < b, a <= b, a == b, a != b, a > b, a >= b) == expected
 
 
 def test_rich_comparison_with_other_types_is_not_implemented_and_bad_text_raises():
@@ -227,8 +148,7 @@ def test_rich_comparison_with_other_types_is_not_implemented_and_bad_text_raises
     for op in (lambda: v < 1, lambda: v >= b"1.0"):
         with pytest.raises(TypeError):
             op()
-    raises(ValueError, lambda: Version("1.0.0", "semver") == "not a version",
-           "Expected 3 parts, got 1")
+    raises(ValueError, "Expected 3 parts, got 1", lambda: Version("1.0.0", "semver") == "not a version")
     assert sorted([Version("1.10"), Version("1.9"), Version("1.2")]) == ["1.2", "1.9", "1.10"]
 
 
@@ -239,12 +159,10 @@ def test_compare_method_chooses_its_ecosystem_and_rereads_the_other_side():
     assert v.compare(g, "generic") == 0 and g.compare(v) == 0
     assert type(v.compare(g)) is int
     assert Version("1.0.0", "semver").compare(Version("1.0.0-rc.1", "generic")) == 1
-    raises(ValueError, lambda: g.compare("1.0", "nosuch"), NOSUCH)
-    # its own text is read first
-    raises(ValueError, lambda: g.compare(1.0, "semver"), "Expected 3 parts, got 2")
-    raises(TypeError, lambda: g.compare(1.0), "expected Version or str")
-    raises(TypeError, lambda: g.compare("1.0", 1), "'int' object is not an instance of 'str'",
-           ["while processing 'ecosystem'"])
+    raises(ValueError, unsupported("nosuch"), g.compare, "1.0", "nosuch")
+    raises(ValueError, "Expected 3 parts, got 2", g.compare, 1.0, "semver")  # its own text is read first
+    raises(TypeError, "expected Version or str", g.compare, 1.0)
+    raises(TypeError, NOT_STR.format("int"), g.compare, "1.0", 1, note="ecosystem")
 
 
 def test_module_functions_take_version_objects():
@@ -252,17 +170,11 @@ def test_module_functions_take_version_objects():
     assert ombrel.compare(pep, "1.0") == 0  # stored generic parse under the default
     assert ombrel.compare(pep, "1.0", "auto") == 1  # the Version's own ecosystem
     assert ombrel.compare("1.0", pep, "auto") == 0  # detected from the str
-    raises(ValueError, lambda: ombrel.compare(Version("1.2", "generic"), "1.2.0", "semver"),
-           "Expected 3 parts, got 2")
-    raises(TypeError, lambda: ombrel.eq(Version("1.0"), "1.0"),
-           "'Version' object is not an instance of 'str'", ["while processing 'a'"])
+    raises(ValueError, "Expected 3 parts, got 2", ombrel.compare, Version("1.2", "generic"), "1.2.0", "semver")
 
 
-# hashing
-
-WEIGHTS = {"~": -10, "dev": -5, "a": 0, "alpha": 0, "b": 10, "beta": 10, "m": 15, "milestone": 15,
-           "c": 20, "rc": 20, "cr": 20, "pre": 20, "preview": 20, "snapshot": 25, "^": 32, "p": 35,
-           "sp": 35, "post": 35, "patch": 35}
+WEIGHTS = {"~": -10, "dev": -5, "a": 0, "alpha": 0, "b": 10, "beta": 10, "m": 15, "milestone": 15, "c": 20, "rc": 20,
+           "cr": 20, "pre": 20, "preview": 20, "snapshot": 25, "^": 32, "p": 35, "sp": 35, "post": 35, "patch": 35}
 
 
 def stream(epoch, sequence):
@@ -279,56 +191,28 @@ def stream(epoch, sequence):
 
 # text, ecosystem, epoch and the normalised sequence as hashed (release-weight tags left out)
 HASHED = [
-    ("1.0-rc.1", "generic", 0, [1, "rc", 1]),
-    ("1.0-foo", "generic", 0, [1, "foo"]),
-    ("1.0.0-rc.1.0", "generic", 0, [1, "rc", 1]),
+    ("1.0-rc.1", "generic", 0, [1, "rc", 1]), ("1.0.0-rc.1.0", "generic", 0, [1, "rc", 1]),
     ("2:1.0~beta^git1", "generic", 2, [1, "~", "beta", "^", "git", 1]),
-    ("1.0-FOO.Bar", "generic", 0, [1, "foo", "bar"]),
-    ("1.final.2.ga.0", "generic", 0, [1, 2]),
-    ("0.0.1", "generic", 0, [0, 0, 1]),
-    ("0.0-rc", "generic", 0, ["rc"]),
-    (f"{U64 + 5}.1", "generic", 0, [U64, 1]),
-    ("", "generic", 0, []),
-    ("1.0.0+build.5", "semver", 0, [1]),
-    ("1!2.0+local.7", "pep440", 1, [2]),
-    ("1:2.0-1", "debian", 1, [2, 0, 1]),
+    ("1.0-FOO.Bar", "generic", 0, [1, "foo", "bar"]), ("1.final.2.ga.0", "generic", 0, [1, 2]),
+    ("0.0-rc", "generic", 0, ["rc"]), (f"{U64 + 5}.1", "generic", 0, [U64, 1]), ("", "generic", 0, []),
+    ("1.0.0+build.5", "semver", 0, [1]), ("1!2.0+local.7", "pep440", 1, [2]), ("1:2.0-1", "debian", 1, [2, 0, 1]),
     ("1.0-SNAPSHOT", "maven", 0, [1, "snapshot"]),  # Maven: the canonical rendering is hashed
-    ("1.0alpha1", "maven", 0, [1, "alpha", 1]),
-    ("1.0.0-1", "maven", 0, [1, 1]),
+    ("1.0alpha1", "maven", 0, [1, "alpha", 1]), ("1.0.0-1", "maven", 0, [1, 1]),
 ]
 
 
 def test_the_example_byte_streams():
-    assert stream(0, [1, "rc", 1]).hex(" ") == (
-        "00 00 00 00 00 00 00 00 | 00 01 00 00 00 00 00 00 00 | 01 14 00 00 00 | "
-        "00 01 00 00 00 00 00 00 00").replace("| ", "")
-    assert stream(0, [1, "foo"]).hex(" ") == (
-        "00 00 00 00 00 00 00 00 | 00 01 00 00 00 00 00 00 00 | 02 66 6f 6f ff").replace("| ", "")
+    assert stream(0, [1, "rc", 1]).hex() == "0" * 16 + "000100000000000000" + "0114000000" + "000100000000000000"
+    assert stream(0, [1, "foo"]).hex() == "0" * 16 + "000100000000000000" + "02666f6fff"
 
 
 def test_hash_is_siphash13_of_the_byte_stream_with_a_zero_key():
-    # CPython hashes bytes with SipHash-1-3; PYTHONHASHSEED=0 makes its key all zeros.
+    # CPython hashes bytes with SipHash-1-3; PYTHONHASHSEED=0 makes its key all zeros (this process has its own).
     streams = [stream(epoch, seq).hex() for _, _, epoch, seq in HASHED]
     code = "import sys\nfor h in sys.argv[1:]: print(hash(bytes.fromhex(h)))"
-    out = subprocess.run([sys.executable, "-c", code, *streams], env=child_env("0"),
+    out = subprocess.run([sys.executable, "-c", code, *streams], env={**os.environ, "PYTHONHASHSEED": "0"},
                          capture_output=True, text=True, check=True).stdout.split()
     assert [hash(Version(text, eco)) for text, eco, _, _ in HASHED] == [int(h) for h in out]
-
-
-def test_hash_is_the_same_in_another_process():
-    texts = [t for t, _, _, _ in HASHED]
-    code = ("import sys, ombrel\n"
-            "for t in sys.argv[1:]: print(hash(ombrel.Version(t, 'generic')))")
-    out = subprocess.run([sys.executable, "-c", code, *texts], env=child_env("12345"),
-                         capture_output=True, text=True, check=True).stdout.split()
-    assert [int(h) for h in out] == [hash(Version(t, "generic")) for t in texts]
-
-
-@pytest.mark.parametrize("a, b", [("1.0-alpha", "1.0-a"), ("1.0", "1.0.final"), ("1.0", "1.0.0"),
-                                  ("1.0rc1", "1.0-PREVIEW-1"), ("v1.0", "0:1.0")])
-def test_equal_tags_and_trailing_releases_hash_alike(a, b):
-    assert Version(a, "generic") == Version(b, "generic")
-    assert hash(Version(a, "generic")) == hash(Version(b, "generic"))
 
 
 def broad_texts():
@@ -337,9 +221,8 @@ def broad_texts():
     for path in sorted(DATA.glob("*.txt")) if DATA.exists() else []:
         lines = [line for line in path.read_text(encoding="utf-8").splitlines() if line]
         texts += rng.sample(lines, min(300, len(lines)))
-    atoms = ["0", "00", "1", "01", "2", "10", "a", "alpha", "b", "Beta", "rc", "c", "pre", "dev",
-             "post", "final", "ga", "sp", "foo", "FOO", "snapshot", "~", "^", "+", "!", ":", ".",
-             "-", "_", " ", "é", "v"]
+    atoms = ["0", "00", "1", "01", "2", "10", "a", "alpha", "b", "Beta", "rc", "c", "pre", "dev", "post", "final",
+             "ga", "sp", "foo", "FOO", "snapshot", "~", "^", "+", "!", ":", ".", "-", "_", " ", "é", "v"]
     texts += ["".join(rng.choice(atoms) for _ in range(rng.randint(1, 7))) for _ in range(2500)]
     return list(dict.fromkeys(texts))
 
@@ -357,34 +240,15 @@ def test_equal_versions_hash_equal_within_each_ecosystem():
     assert set(gaps) <= {"debian", "rpm"}
 
 
-@pytest.mark.parametrize(
-    "a, b",
-    [
-        (Version("1.5.1+dfsg-5", "rpm"), Version("1.5.1.dfsg-5", "rpm")),  # rpm ignores '+'
-        (Version("1!1.2.1", "rpm"), Version("1.1.2.1", "rpm")),  # '!' is an epoch only generically
-        (Version("1.00-10", "debian"), Version("1.-10", "debian")),  # dpkg: an empty number is 0
-        (Version("pre-alpha", "debian"), Version("pre0-alpha", "debian")),
-        (Version("1.0-1", "maven"), Version("1.0.1", "generic")),  # canonical "1-1" is hashed
-    ],
-)
-def test_known_corners_where_equal_versions_hash_differently(a, b):
-    assert a == b and hash(a) != hash(b)
-
-
-# sort keys
-
 END = (1, 30, "")
 
 
 @pytest.mark.parametrize(
     "text, eco, key",
     [
-        ("1.0", "generic", ((2, 0, ""), (2, 1, ""), END)),
         ("1.0rc1", "generic", ((2, 0, ""), (2, 1, ""), (1, 20, "rc"), (2, 1, ""), END)),
-        ("1:1.0", "generic", ((2, 1, ""), (2, 1, ""), END)),
         (f"{U64}:{U64}", "generic", ((2, I64, ""), (2, I64, ""), END)),
-        ("V1.0~RC1", "generic",
-         ((2, 0, ""), (2, 1, ""), (1, -10, "~"), (1, 20, "rc"), (2, 1, ""), END)),
+        ("V1.0~RC1", "generic", ((2, 0, ""), (2, 1, ""), (1, -10, "~"), (1, 20, "rc"), (2, 1, ""), END)),
         ("1.final.2.ga", "generic", ((2, 0, ""), (2, 1, ""), (1, 30, "final"), (2, 2, ""), END)),
         ("1.0-Foo", "generic", ((2, 0, ""), (2, 1, ""), (1, 29, "foo"), END)),
         ("", "generic", ((2, 0, ""), END)),
@@ -399,22 +263,17 @@ def test_sort_key(text, eco, key):
     assert Version(text, eco).sort_key() == key
 
 
-# serialisation
-
-
 def test_to_dict_layout():
     d = Version("1:2.3.0-rc.1+Build", "generic").to_dict()
-    assert d == {"raw": "1:2.3.0-rc.1+Build", "ecosystem": "generic", "epoch": 1, "major": 2,
-                 "minor": 3, "patch": 0, "build": "Build", "is_prerelease": True,
-                 "is_postrelease": False}
-    assert list(d) == ["raw", "ecosystem", "epoch", "major", "minor", "patch", "build",
-                       "is_prerelease", "is_postrelease"]
+    assert list(d.items()) == [("raw", "1:2.3.0-rc.1+Build"), ("ecosystem", "generic"), ("epoch", 1), ("major", 2),
+                               ("minor", 3), ("patch", 0), ("build", "Build"), ("is_prerelease", True),
+                               ("is_postrelease", False)]
     assert type(d) is dict and type(d["is_prerelease"]) is bool and type(d["epoch"]) is int
 
 
 @pytest.mark.parametrize("eco", ECOSYSTEMS)
 def test_dict_pickle_and_copy_round_trips(eco):
-    v = Version(sample(eco), eco)
+    v = Version(SAMPLE.get(eco, "1.2.3-rc.1"), eco)
     copies = [Version.from_dict(v.to_dict()), copy.copy(v), copy.deepcopy(v)]
     copies += [pickle.loads(pickle.dumps(v, p)) for p in range(pickle.HIGHEST_PROTOCOL + 1)]
     for w in copies:
@@ -425,19 +284,7 @@ def test_dict_pickle_and_copy_round_trips(eco):
     assert b"ombrel\nVersion" in pickle.dumps(v, 0)
 
 
-def test_from_dict_reads_raw_and_ecosystem_only():
-    assert Version.from_dict({"raw": "1.0.post1"}).ecosystem == "pep440"
-    assert Version.from_dict(data={"raw": "1.0", "ecosystem": "generic", "major": 9}).major == 1
-    raises(ValueError, lambda: Version.from_dict({}), "missing 'raw' key")
-    raises(ValueError, lambda: Version.from_dict({"raw": "1.0", "ecosystem": "nosuch"}), NOSUCH)
-    raises(TypeError, lambda: Version.from_dict({"raw": 1}), NOT_STR.format("int"))
-    raises(TypeError, lambda: Version.from_dict({"raw": "1.0", "ecosystem": None}),
-           NOT_STR.format("NoneType"))
-    raises(TypeError, lambda: Version.from_dict([("raw", "1.0")]),
-           "'list' object is not an instance of 'dict'", ["while processing 'data'"])
-
-
-def test_from_dict_uses_the_dicts_own_lookup():
+def test_from_dict_reads_raw_and_ecosystem_only_through_the_dicts_own_lookup():
     class Missing(dict):
         def __missing__(self, key):
             return "1.0"
@@ -446,8 +293,15 @@ def test_from_dict_uses_the_dicts_own_lookup():
         def __getitem__(self, key):
             return "9.9"
 
-    raises(ValueError, lambda: Version.from_dict(Missing()), "missing 'raw' key")
+    assert Version.from_dict({"raw": "1.0.post1"}).ecosystem == "pep440"
+    assert Version.from_dict(data={"raw": "1.0", "ecosystem": "generic", "major": 9}).major == 1
     assert Version.from_dict(Overridden(raw="1.0", ecosystem="generic")).raw == "1.0"
+    raises(ValueError, "missing 'raw' key", Version.from_dict, {})
+    raises(ValueError, "missing 'raw' key", Version.from_dict, Missing())
+    raises(ValueError, unsupported("nosuch"), Version.from_dict, {"raw": "1.0", "ecosystem": "nosuch"})
+    raises(TypeError, NOT_STR.format("int"), Version.from_dict, {"raw": 1})
+    raises(TypeError, NOT_STR.format("NoneType"), Version.from_dict, {"raw": "1.0", "ecosystem": None})
+    raises(TypeError, "'list' object is not an instance of 'dict'", Version.from_dict, [("raw", "1.0")], note="data")
 
 
 def test_from_dict_keeps_raw_alive_while_the_lookup_of_ecosystem_runs_python_code():
