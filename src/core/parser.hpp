@@ -36,18 +36,23 @@ class Ecosystem {
   Id id_;
 };
 
-// One token of a generic version. A tag's text is not stored: it is `len` bytes at offset
+// One token of a generic version. A tag's text is not stored: it is `len()` bytes at offset
 // `value` of the text that was parsed (lower-cased on use), and its tag weight is
-// resolved once while parsing.
+// resolved once while parsing. Sixteen bytes, so that parses stay small in collections.
 struct Seg {
   enum class Kind : std::uint8_t { Num, Tag };
   static constexpr std::int16_t kUnlisted = INT16_MIN;
+  // A tag's length has 40 bits; the tokeniser cuts longer letter runs (a terabyte) into
+  // several tags rather than let a length wrap.
+  static constexpr std::uint64_t kMaxLen = (std::uint64_t{1} << 40) - 1;
 
-  std::uint64_t value;  // Num: the number; Tag: offset of its text
-  std::size_t len;      // Tag: length of its text
-  std::int16_t weight;  // Tag: tag_weight, or kUnlisted
+  std::uint64_t value;   // Num: the number; Tag: offset of its text
+  std::uint32_t len_lo;  // Tag: length of its text, low 32 bits
+  std::int16_t weight;   // Tag: tag_weight, or kUnlisted
   Kind kind;
+  std::uint8_t len_hi;  // Tag: length of its text, bits 32 to 39
 
+  std::size_t len() const { return len_lo | (std::size_t{len_hi} << 32); }
   bool is_num() const { return kind == Kind::Num; }
   bool is_tag() const { return kind == Kind::Tag; }
   bool listed() const { return weight != kUnlisted; }
@@ -56,11 +61,13 @@ struct Seg {
   // Number 0 or a tag of release weight: what is dropped from the end of a list.
   bool is_null() const { return is_num() ? value == 0 : weight == 30; }
 
-  static Seg num(std::uint64_t v) { return Seg{v, 0, 0, Kind::Num}; }
+  static Seg num(std::uint64_t v) { return Seg{v, 0, 0, Kind::Num, 0}; }
   static Seg tag(std::size_t off, std::size_t len, std::int16_t weight) {
-    return Seg{off, len, weight, Kind::Tag};
+    return Seg{off, static_cast<std::uint32_t>(len), weight, Kind::Tag,
+               static_cast<std::uint8_t>(std::uint64_t{len} >> 32)};
   }
 };
+static_assert(sizeof(Seg) == 16);
 
 inline constexpr std::size_t kInlineSegs = 6;
 using SegVec = SmallVec<Seg, kInlineSegs>;
@@ -69,17 +76,21 @@ using SegVec = SmallVec<Seg, kInlineSegs>;
 struct SegSpan {
   std::span<const Seg> segs;
   std::string_view text;
-  std::string_view tag_bytes(const Seg& s) const { return text.substr(s.value, s.len); }
+  std::string_view tag_bytes(const Seg& s) const { return text.substr(s.value, s.len()); }
 };
 
-struct ParsedVersion {
-  std::string raw;  // the input, byte for byte
+// The generic parse of a text, without the text: tags and the build are offsets into it.
+struct GenericParse {
+  std::uint64_t epoch = 0;  // first: the ordering reads it, then the segments
   SegVec segments;
-  std::size_t build_off = 0;  // build text: a slice of `raw`, case kept
+  std::size_t build_off = 0;  // build text: a slice of the text, case kept
   std::size_t build_len = 0;
-  std::uint64_t epoch = 0;
   bool is_prerelease = false;
   bool is_postrelease = false;
+};
+
+struct ParsedVersion : GenericParse {
+  std::string raw;  // the input, byte for byte
 
   std::string_view build() const { return std::string_view(raw).substr(build_off, build_len); }
   SegSpan view() const { return {segments.span(), raw}; }
@@ -93,6 +104,8 @@ std::optional<std::int32_t> tag_weight(std::string_view tag);
 std::int16_t tag_weight_folded(std::string_view tag);
 
 ParsedVersion parse_generic(std::string_view text);
+// The same parse into `out`, for a text that the caller keeps.
+void parse_generic_into(std::string_view text, GenericParse& out);
 
 // Tokenises `s` as the generic scheme does (separators . - _, digit and letter runs,
 // other bytes skipped); tags record offsets relative to `base` within the owner's text.

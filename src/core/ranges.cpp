@@ -29,15 +29,18 @@ bool is_operator(std::string_view token) {
 }
 
 // `trim`, without its scan when both ends are visible ASCII, as in nearly every token.
+bool is_wildcard_char(char c) {
+  return c == '*' || c == 'x' || c == 'X';
+}
+
 bool is_wildcard(std::string_view s) {
-  return s == "*" || s == "x" || s == "X";
+  return s.size() == 1 && is_wildcard_char(s[0]);
 }
 
 // Contains ".x", ".X" or ".*".
 bool has_wildcard_component(std::string_view s) {
-  for (std::size_t dot = s.find('.'); dot != s.npos && dot + 1 < s.size();
-       dot = s.find('.', dot + 1))
-    if (is_wildcard(s.substr(dot + 1, 1))) return true;
+  for (std::size_t i = 1; i < s.size(); ++i)
+    if (s[i - 1] == '.' && is_wildcard_char(s[i])) return true;
   return false;
 }
 
@@ -230,19 +233,20 @@ bool holds(Op op, int ord) {
 // candidate error always precedes a bound error.
 std::expected<bool, std::string> contains_in(std::span<const Branch> branches, Ecosystem eco,
                                              std::string_view version) {
-  std::optional<ParsedRepr> candidate;
+  ParsedRepr candidate;
+  bool parsed = false;
   for (const Branch& branch : branches) {
     if (branch.empty()) return true;
     bool all = true;
     for (const Comparator& c : branch) {
-      if (!candidate) {
-        auto p = parse_for_ecosystem(eco, version);
-        if (!p) return std::unexpected(std::move(p.error()));
-        candidate.emplace(std::move(*p));
+      if (!parsed) {
+        if (auto ok = parse_into(eco, version, candidate); !ok)
+          return std::unexpected(std::move(ok.error()));
+        parsed = true;
       }
-      const auto bound = parse_for_ecosystem(eco, c.version);
-      if (!bound) return std::unexpected(bound.error());
-      if (!holds(c.op, compare_for_ecosystem(eco, *candidate, *bound))) {
+      const auto ord = compare_with_text(eco, candidate, c.version);
+      if (!ord) return std::unexpected(ord.error());
+      if (!holds(c.op, *ord)) {
         all = false;
         break;
       }
@@ -319,16 +323,28 @@ std::optional<NumPrefix> parse_num_prefix(std::string_view text) {
   return r;
 }
 
+namespace {
+
+// Where the next "||" at or after `from` starts, or the end. (A plain scan: range texts are
+// short, and a library search costs more than it saves on them.)
+std::size_t next_bars(std::string_view text, std::size_t from) {
+  for (std::size_t i = from; i + 1 < text.size(); ++i)
+    if (text[i] == '|' && text[i + 1] == '|') return i;
+  return text.size();
+}
+
+}  // namespace
+
 std::expected<RangeSet, std::string> RangeSet::parse(std::string_view text) {
   std::size_t alternatives = 1;
-  for (std::size_t at = text.find("||"); at != text.npos; at = text.find("||", at + 2))
+  for (std::size_t at = next_bars(text, 0); at != text.size(); at = next_bars(text, at + 2))
     ++alternatives;
   RangeSet set;
   set.branches.resize(alternatives);
   std::string scratch;
   std::size_t start = 0;
   for (Branch& branch : set.branches) {
-    const std::size_t bar = std::min(text.find("||", start), text.size());
+    const std::size_t bar = next_bars(text, start);
     if (auto r = parse_branch(text.substr(start, bar - start), branch, scratch); !r)
       return std::unexpected(std::move(r.error()));
     start = bar + 2;
@@ -379,11 +395,7 @@ Interval interval_for(const Branch& branch) {
 
 std::expected<int, std::string> cmp_versions(Ecosystem eco, std::string_view a,
                                              std::string_view b) {
-  const auto pa = parse_for_ecosystem(eco, a);
-  if (!pa) return std::unexpected(pa.error());
-  const auto pb = parse_for_ecosystem(eco, b);
-  if (!pb) return std::unexpected(pb.error());
-  return compare_for_ecosystem(eco, *pa, *pb);
+  return compare_texts(eco, a, b);
 }
 
 std::expected<bool, std::string> version_in_branch(Ecosystem eco, const Branch& branch,

@@ -48,6 +48,9 @@ class SmallVec {
   }
 
   std::size_t size() const { return size_; }
+  std::size_t capacity() const { return cap_; }
+  // For a writer that fills data() directly, up to capacity(): the count it has filled.
+  void set_size(std::size_t n) { size_ = n; }
   bool empty() const { return size_ == 0; }
   T* data() { return data_; }
   const T* data() const { return data_; }

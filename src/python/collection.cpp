@@ -30,32 +30,40 @@ Entries::Entries(Ecosystem eco, std::size_t capacity) : eco_(eco) {
 
 bool Entries::add(PyObject* obj) {
   if (const ParsedRepr* stored = stored_parse(obj, eco_)) {
-    entries_.push_back({stored, obj});
+    push(stored, obj);
     return true;
   }
-  auto parsed = extract_parsed_for_ecosystem(obj, eco_);
-  if (!parsed) return false;
-  add(std::move(*parsed), obj);
+  if (owned_.size() == owned_.capacity()) throw std::length_error("more entries than reserved");
+  ParsedRepr& parsed = owned_.emplace_back();
+  if (!extract_parsed_into(obj, eco_, parsed)) {
+    owned_.pop_back();
+    return false;
+  }
+  push(&parsed, obj);
   return true;
 }
 
 void Entries::add(ParsedRepr&& parsed, PyObject* obj) {
   if (owned_.size() == owned_.capacity()) throw std::length_error("more entries than reserved");
-  entries_.push_back({&owned_.emplace_back(std::move(parsed)), obj});
+  push(&owned_.emplace_back(std::move(parsed)), obj);
+}
+
+void Entries::push(const ParsedRepr* key, PyObject* obj) {
+  entries_.push_back({order_prefix(eco_, *key), key, obj});
+}
+
+int Entries::compare(const Entry& a, const Entry& b) const {
+  if (const int r = cmp_prefix(a.prefix, b.prefix)) return r;
+  return compare_for_ecosystem(eco_, *a.key, *b.key);
 }
 
 void Entries::sort() {
   // Entries point to parses anywhere in memory; fetching them early keeps the final merge
   // from waiting on each comparison.
-  const auto ahead = [](const Entry& e) {
-    const char* p = reinterpret_cast<const char*>(e.key);
-    const char* end = p + sizeof(ParsedRepr);
-    for (; p < end; p += 64) __builtin_prefetch(p);
-    __builtin_prefetch(end - 1);
-  };
-  const auto less = [eco = eco_](const Entry& a, const Entry& b) {
-    return compare_for_ecosystem(eco, *a.key, *b.key) < 0;
-  };
+  // Entries point to parses anywhere in memory; fetching the start of one early keeps a
+  // comparison that the prefixes leave open from waiting on it.
+  const auto ahead = [](const Entry& e) { __builtin_prefetch(e.key); };
+  const auto less = [this](const Entry& a, const Entry& b) { return compare(a, b) < 0; };
   // A block's parses (input order, mostly adjacent) fit in one core's cache.
   constexpr std::size_t kBlock = (std::size_t{1} << 20) / sizeof(ParsedRepr);
   stable_merge_sort(entries_, less, ahead, kBlock);
@@ -64,7 +72,7 @@ void Entries::sort() {
 PyObject* Entries::min() const {
   const Entry* kept = &entries_.front();
   for (auto e = entries_.begin() + 1; e != entries_.end(); ++e)
-    if (compare_for_ecosystem(eco_, *kept->key, *e->key) > 0) kept = &*e;
+    if (compare(*kept, *e) > 0) kept = &*e;
   return kept->obj;
 }
 

@@ -24,6 +24,7 @@ std::optional<VersionList> bind_version_list(const Args& args);
 const ParsedRepr* stored_parse(PyObject* obj, Ecosystem eco);
 
 struct Entry {
+  OrderPrefix prefix;  // decides most comparisons without reaching for `key`
   const ParsedRepr* key;
   PyObject* obj;  // the caller's object, kept alive by the list's items
 };
@@ -48,6 +49,9 @@ class Entries {
   PyObject* objects() const;
 
  private:
+  void push(const ParsedRepr* key, PyObject* obj);
+  int compare(const Entry& a, const Entry& b) const;
+
   Ecosystem eco_;
   std::vector<ParsedRepr> owned_;
   std::vector<Entry> entries_;
@@ -114,6 +118,9 @@ void stable_merge_sort(std::vector<T>& v, Less less, Ahead ahead, std::size_t bl
   std::size_t top = winner[1];
   for (std::size_t k = 0; k < n; ++k) {
     buffer[k] = v[head[top]++];
+    // The runs are read as many interleaved streams: each run's elements are fetched well
+    // ahead, so that `ahead` may read them in turn without waiting.
+    if (head[top] + 2 * kAhead < end(top)) __builtin_prefetch(&v[head[top] + 2 * kAhead]);
     if (head[top] + kAhead < end(top)) ahead(v[head[top] + kAhead]);
     for (std::size_t i = (runs + top) / 2; i >= 1; i /= 2)
       if (first(loser[i], top)) std::swap(loser[i], top);

@@ -10,33 +10,25 @@ namespace {
 
 constexpr Param kPairParams[] = {{"a"}, {"b"}, {"ecosystem", Default::Str, "generic"}};
 
-// `compare`: versions as `str` or `Version`; with auto the ecosystem comes from `a`.
+// `compare`: versions as `str` or `Version`; with auto the ecosystem comes from `a`. The
+// default, "generic" above, is the ecosystem of most calls and needs no lookup.
 PyObject* compare_impl(PyObject*, const Args& args) {
-  const auto name = args.str(2);
-  if (!name) return nullptr;
-  const auto eco = resolve_eco_for_obj(*name, args[0]);
-  if (!eco) return nullptr;
-  const auto pa = extract_parsed_for_ecosystem(args[0], *eco);
-  if (!pa) return nullptr;
-  const auto pb = extract_parsed_for_ecosystem(args[1], *eco);
-  if (!pb) return nullptr;
-  return new_int(compare_for_ecosystem(*eco, *pa, *pb));
-}
-
-std::optional<int> compare_texts(Ecosystem eco, std::string_view a, std::string_view b) {
-  const auto pa = parse_or_raise(eco, a);
-  if (!pa) return std::nullopt;
-  const auto pb = parse_or_raise(eco, b);
-  if (!pb) return std::nullopt;
-  return compare_for_ecosystem(eco, *pa, *pb);
+  std::optional<Ecosystem> eco = Ecosystem(Ecosystem::Generic);
+  if (args[2]) {
+    const auto name = args.str(2);
+    if (!name) return nullptr;
+    eco = resolve_eco_for_obj(*name, args[0]);
+    if (!eco) return nullptr;
+  }
+  const int ord = compare_objects(*eco, args[0], args[1]);
+  return ord == kRaised ? nullptr : new_int(ord);
 }
 
 // Two version texts under an ecosystem name; auto detects from `a` alone.
-std::optional<int> compare_str_with_ecosystem(std::string_view a, std::string_view b,
-                                              std::string_view ecosystem) {
+int compare_str_with_ecosystem(std::string_view a, std::string_view b, std::string_view ecosystem) {
   const auto eco = is_auto(ecosystem) ? std::optional(autodetect_ecosystem(a)) : eco_from_str(ecosystem);
-  if (!eco) return std::nullopt;
-  return compare_texts(*eco, a, b);
+  if (!eco) return kRaised;
+  return compare_texts_or_raise(*eco, a, b);
 }
 
 // The boolean functions take `str` only; the flags say which orderings answer True.
@@ -48,9 +40,9 @@ PyObject* predicate_impl(PyObject*, const Args& args) {
   if (!b) return nullptr;
   const auto eco = args.str(2);
   if (!eco) return nullptr;
-  const auto ord = compare_str_with_ecosystem(*a, *b, *eco);
-  if (!ord) return nullptr;
-  return new_bool(*ord < 0 ? Less : (*ord == 0 ? Equal : Greater));
+  const int ord = compare_str_with_ecosystem(*a, *b, *eco);
+  if (ord == kRaised) return nullptr;
+  return new_bool(ord < 0 ? Less : (ord == 0 ? Equal : Greater));
 }
 
 constexpr Param kSemverParams[] = {{"a"}, {"b"}};
@@ -60,8 +52,8 @@ PyObject* compare_semver_strict_impl(PyObject*, const Args& args) {
   if (!a) return nullptr;
   const auto b = args.str(1);
   if (!b) return nullptr;
-  const auto ord = compare_texts(Ecosystem::Semver, *a, *b);
-  return ord ? new_int(*ord) : nullptr;
+  const int ord = compare_texts_or_raise(Ecosystem::Semver, *a, *b);
+  return ord == kRaised ? nullptr : new_int(ord);
 }
 
 constexpr Param kVersionParams[] = {{"s"}, {"ecosystem", Default::Str, "auto"}};
@@ -129,11 +121,9 @@ PyObject* batch_compare_impl(PyObject*, const Args& args) {
     PyObject* b = PyTuple_GetItem((*pairs)[i].get(), 1);
     const auto eco = fixed ? fixed : resolve_eco_for_obj(*name, a);
     if (!eco) return nullptr;
-    const auto pa = extract_parsed_for_ecosystem(a, *eco);
-    if (!pa) return nullptr;
-    const auto pb = extract_parsed_for_ecosystem(b, *eco);
-    if (!pb) return nullptr;
-    PyObject* order = new_int(compare_for_ecosystem(*eco, *pa, *pb));
+    const int ord = compare_objects(*eco, a, b);
+    if (ord == kRaised) return nullptr;
+    PyObject* order = new_int(ord);
     if (!order) return nullptr;
     PyList_SetItem(out.get(), static_cast<Py_ssize_t>(i), order);
   }

@@ -9,6 +9,15 @@
 
 namespace ombrel::py {
 
+namespace {
+
+// PyUnicode_Check, without its call for an exact `str`.
+bool is_str(PyObject* obj) {
+  return Py_IS_TYPE(obj, &PyUnicode_Type) || PyUnicode_Check(obj);
+}
+
+}  // namespace
+
 void add_processing_note(std::string_view name) {
   PyObject *type, *value, *tb;
   PyErr_Fetch(&type, &value, &tb);
@@ -115,7 +124,7 @@ bool Args::bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 std::optional<std::string_view> Args::str(std::size_t i) const {
-  if (!v_[i]) return std::string_view(sig_->params[i].text ? sig_->params[i].text : "");
+  if (!v_[i]) return sig_->params[i].text;
   auto t = text_of(v_[i]);
   if (!t) add_processing_note(name(i));
   return t;
@@ -141,7 +150,7 @@ PyObject* raise_not_instance(PyObject* obj, const char* expected) {
 }
 
 std::optional<std::string_view> text_of(PyObject* obj) {
-  if (!PyUnicode_Check(obj)) {
+  if (!is_str(obj)) {
     raise_not_instance(obj, "str");
     return std::nullopt;
   }
@@ -243,19 +252,60 @@ std::optional<ParsedRepr> parse_or_raise(Ecosystem eco, std::string_view text) {
   return std::move(*r);
 }
 
-std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco) {
+int compare_texts_or_raise(Ecosystem eco, std::string_view a, std::string_view b) {
+  const auto r = compare_texts(eco, a, b);
+  if (r) return *r;
+  raise_value(r.error());
+  return kRaised;
+}
+
+int compare_objects(Ecosystem eco, PyObject* a, PyObject* b) {
+  // Two `str`s, the common case, are ordered without a kept parse of either.
+  if (is_str(a) && is_str(b)) {
+    Py_ssize_t na = 0, nb = 0;
+    const char* ta = PyUnicode_AsUTF8AndSize(a, &na);
+    const char* tb = ta ? PyUnicode_AsUTF8AndSize(b, &nb) : nullptr;
+    if (tb)
+      return compare_texts_or_raise(eco, {ta, static_cast<std::size_t>(na)},
+                                    {tb, static_cast<std::size_t>(nb)});
+    // Text that cannot be encoded fails below, where it stands in the order of the checks.
+    PyErr_Clear();
+  }
+  const auto pa = extract_parsed_for_ecosystem(a, eco);
+  if (!pa) return kRaised;
+  const auto pb = extract_parsed_for_ecosystem(b, eco);
+  if (!pb) return kRaised;
+  return compare_for_ecosystem(eco, *pa, *pb);
+}
+
+bool extract_parsed_into(PyObject* obj, Ecosystem eco, ParsedRepr& out) {
+  std::string_view text;
   if (is_version(obj)) {
     const VersionObject* v = as_version(obj);
-    if (eco == Ecosystem::Generic) return ParsedRepr(std::in_place_type<ParsedVersion>, v->parsed);
-    return parse_or_raise(eco, v->parsed.raw);
-  }
-  if (!PyUnicode_Check(obj)) {
+    if (eco == Ecosystem::Generic) {
+      out.emplace<ParsedVersion>(v->parsed);
+      return true;
+    }
+    text = v->parsed.raw;
+  } else if (!is_str(obj)) {
     expected_version_or_str();
-    return std::nullopt;
+    return false;
+  } else if (const auto t = text_of(obj)) {
+    text = *t;
+  } else {
+    return false;
   }
-  const auto text = text_of(obj);
-  if (!text) return std::nullopt;
-  return parse_or_raise(eco, *text);
+  if (auto ok = parse_into(eco, text, out); !ok) {
+    raise_value(ok.error());
+    return false;
+  }
+  return true;
+}
+
+std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco) {
+  std::optional<ParsedRepr> out(std::in_place);
+  if (!extract_parsed_into(obj, eco, *out)) return std::nullopt;
+  return out;
 }
 
 }  // namespace ombrel::py

@@ -18,7 +18,7 @@ enum class Default : std::uint8_t { Required, Str, None };
 struct Param {
   const char* name;
   Default kind = Default::Required;
-  const char* text = nullptr;  // the default of a Default::Str parameter
+  std::string_view text = {};  // the default of a Default::Str parameter
 };
 
 inline constexpr std::size_t kMaxParams = 6;
@@ -74,6 +74,14 @@ std::optional<Ecosystem> eco_from_str(std::string_view name);
 std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample);
 std::optional<Ecosystem> resolve_eco_for_obj(std::string_view name, PyObject* obj);
 std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco);
+// The same, made in `out` (left partly filled on failure).
+bool extract_parsed_into(PyObject* obj, Ecosystem eco, ParsedRepr& out);
 std::optional<ParsedRepr> parse_or_raise(Ecosystem eco, std::string_view text);
+// The order of two texts, or of two version arguments (`str` or `Version`), under `eco`:
+// -1, 0 or 1, or kRaised with the exception set. (A plain int: an optional returned here
+// costs a stall on every call.)
+inline constexpr int kRaised = 2;
+int compare_texts_or_raise(Ecosystem eco, std::string_view a, std::string_view b);
+int compare_objects(Ecosystem eco, PyObject* a, PyObject* b);
 
 }  // namespace ombrel::py

@@ -1,5 +1,7 @@
 #include "strategies/debian.hpp"
 
+#include <algorithm>
+
 #include "text.hpp"
 
 namespace ombrel {
@@ -26,22 +28,15 @@ bool non_digit_at(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::pair<std::uint64_t, std::string_view> extract_epoch_colon(std::string_view text) {
-  const std::size_t n = digit_run(text);
-  if (n == text.size() || text[n] != ':') return {0, text};
-  const auto epoch = parse_u64(text.substr(0, n));  // nothing for ":..." or too many digits
-  if (!epoch) return {0, text};
-  return {*epoch, text.substr(n + 1)};
-}
-
-EpochSplit split_epoch_hyphen(std::string_view text) {
-  const auto [epoch, rest] = extract_epoch_colon(text);
-  const std::size_t hyphen = rest.rfind('-');
-  if (hyphen == rest.npos) return {epoch, rest, {}};
-  return {epoch, rest.substr(0, hyphen), rest.substr(hyphen + 1)};
-}
-
 int verrevcmp(std::string_view a, std::string_view b) {
+  // Bytes both sides share decide nothing, up to the digit run the shared part may end in
+  // (runs compare as numbers, so the comparison resumes where that run starts).
+  std::size_t k = 0;
+  const std::size_t n = std::min(a.size(), b.size());
+  while (k < n && a[k] == b[k]) ++k;
+  while (k > 0 && is_digit(a[k - 1])) --k;
+  a.remove_prefix(k);
+  b.remove_prefix(k);
   std::size_t i = 0, j = 0;
   while (i < a.size() || j < b.size()) {
     while (non_digit_at(a, i) || non_digit_at(b, j)) {
@@ -60,17 +55,23 @@ int verrevcmp(std::string_view a, std::string_view b) {
   return 0;
 }
 
-std::expected<DebianVersion, std::string> parse_debian(std::string_view text) {
+std::expected<void, std::string> parse_debian_into(std::string_view text, EpochSplit& out) {
   const std::string_view t = trim(text);
   if (t.empty()) return std::unexpected(std::string("empty Debian version"));
-  const EpochSplit s = split_epoch_hyphen(t);
+  out = split_epoch_hyphen(t);
+  return {};
+}
+
+std::expected<DebianVersion, std::string> parse_debian(std::string_view text) {
+  EpochSplit s;
+  if (auto ok = parse_debian_into(text, s); !ok) return std::unexpected(std::move(ok.error()));
   return DebianVersion{std::string(s.main), std::string(s.tail), s.epoch};
 }
 
-int cmp_debian(const DebianVersion& a, const DebianVersion& b) {
+int cmp_debian(const EpochSplit& a, const EpochSplit& b) {
   if (const int d = cmp3(a.epoch, b.epoch)) return d;
-  if (const int d = verrevcmp(a.upstream, b.upstream)) return d;
-  return verrevcmp(a.revision, b.revision);
+  if (const int d = verrevcmp(a.main, b.main)) return d;
+  return verrevcmp(a.tail, b.tail);
 }
 
 }  // namespace ombrel

@@ -31,10 +31,18 @@ std::size_t effective_len(std::span<const Seg> s) {
   return n;
 }
 
-int cmp_segments(SegSpan a, SegSpan b) {
+int cmp_segments(const SegSpan& a, const SegSpan& b) {
   const std::size_t la = effective_len(a.segs), lb = effective_len(b.segs);
   const std::size_t n = la > lb ? la : lb;
-  for (std::size_t i = 0; i < n; ++i) {
+  std::size_t i = 0;
+  // Leading numbers, the bulk of most versions.
+  for (const std::size_t common = la < lb ? la : lb; i < common; ++i) {
+    const Seg& x = a.segs[i];
+    const Seg& y = b.segs[i];
+    if (!x.is_num() || !y.is_num()) break;
+    if (x.value != y.value) return x.value < y.value ? -1 : 1;
+  }
+  for (; i < n; ++i) {
     int r;
     if (i >= la) {
       r = -cmp_against_end(b.segs[i]);
@@ -58,9 +66,10 @@ int cmp_segments(SegSpan a, SegSpan b) {
   return 0;
 }
 
-int cmp_generic(const ParsedVersion& a, const ParsedVersion& b) {
+int cmp_generic(const GenericParse& a, std::string_view text_a, const GenericParse& b,
+                std::string_view text_b) {
   if (a.epoch != b.epoch) return a.epoch < b.epoch ? -1 : 1;
-  return cmp_segments(a.view(), b.view());
+  return cmp_segments({a.segments.span(), text_a}, {b.segments.span(), text_b});
 }
 
 }  // namespace ombrel

@@ -1,6 +1,8 @@
 // The one place through which versions are parsed and compared under an ecosystem.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <expected>
 #include <string>
 #include <string_view>
@@ -19,11 +21,42 @@ namespace ombrel {
 using ParsedRepr =
     std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion, Pep440Version, MavenVersion>;
 
+// What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
+// prefixes differ are ordered by them alone, so that a sort can often decide from a few
+// integers kept beside each element; equal prefixes leave the order to `compare`.
+struct OrderPrefix {
+  std::uint64_t epoch = 0;
+  std::array<std::uint64_t, 3> nums{};
+  std::uint8_t count = 0;  // how many leading numbers were recorded
+};
+
+// -1 or 1 when the prefixes decide the order, 0 when the parses must.
+inline int cmp_prefix(const OrderPrefix& a, const OrderPrefix& b) {
+  if (a.epoch != b.epoch) return a.epoch < b.epoch ? -1 : 1;
+  const std::size_t n = a.count < b.count ? a.count : b.count;
+  for (std::size_t i = 0; i < n; ++i)
+    if (a.nums[i] != b.nums[i]) return a.nums[i] < b.nums[i] ? -1 : 1;
+  return 0;
+}
+
 class VersionStrategy {
  public:
   virtual std::expected<ParsedRepr, std::string> parse(std::string_view text) const = 0;
+  // The same parse, made in `out` (which then holds this strategy's alternative, filled or,
+  // on failure, partly filled).
+  virtual std::expected<void, std::string> parse_into(std::string_view text,
+                                                      ParsedRepr& out) const = 0;
   // Both operands must come from this strategy's parse. Returns -1, 0 or 1.
   virtual int compare(const ParsedRepr& a, const ParsedRepr& b) const = 0;
+  // The order of two texts, as parse and compare give it (a's failure first), without keeping
+  // either parse: nothing is copied out of the texts.
+  virtual std::expected<int, std::string> compare_texts(std::string_view a,
+                                                        std::string_view b) const = 0;
+  // The order of a parse of this strategy against a text, likewise.
+  virtual std::expected<int, std::string> compare_with_text(const ParsedRepr& a,
+                                                            std::string_view b) const = 0;
+  // The prefix of a parse of this strategy (see OrderPrefix).
+  virtual OrderPrefix order_prefix(const ParsedRepr& a) const = 0;
 
  protected:
   ~VersionStrategy() = default;
@@ -31,6 +64,12 @@ class VersionStrategy {
 
 const VersionStrategy& strategy_for(Ecosystem eco);
 std::expected<ParsedRepr, std::string> parse_for_ecosystem(Ecosystem eco, std::string_view text);
+std::expected<void, std::string> parse_into(Ecosystem eco, std::string_view text, ParsedRepr& out);
 int compare_for_ecosystem(Ecosystem eco, const ParsedRepr& a, const ParsedRepr& b);
+std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
+                                              std::string_view b);
+std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRepr& a,
+                                                  std::string_view b);
+OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
 
 }  // namespace ombrel

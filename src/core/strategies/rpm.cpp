@@ -20,7 +20,8 @@ std::size_t skip_separators(std::string_view s, std::size_t i) {
 }
 
 // The run of digits (or of letters) starting at s[i].
-std::string_view segment(std::string_view s, std::size_t i, bool numeric) {
+[[gnu::always_inline]] inline std::string_view segment(std::string_view s, std::size_t i,
+                                                       bool numeric) {
   std::size_t e = i;
   while (e < s.size() && (numeric ? is_digit(s[e]) : is_alpha(s[e]))) ++e;
   return s.substr(i, e - i);
@@ -33,7 +34,15 @@ std::string_view drop_zeros(std::string_view s) {
 }  // namespace
 
 int rpmverscmp(std::string_view a, std::string_view b) {
-  if (a == b) return 0;
+  // Bytes both sides share decide nothing, up to the letter or digit run the shared part may
+  // end in: the comparison resumes where that run starts.
+  std::size_t k = 0;
+  const std::size_t n = std::min(a.size(), b.size());
+  while (k < n && a[k] == b[k]) ++k;
+  if (k == a.size() && k == b.size()) return 0;
+  while (k > 0 && is_alnum(a[k - 1])) --k;
+  a.remove_prefix(k);
+  b.remove_prefix(k);
   std::size_t i = 0, j = 0;
   while (i < a.size() || j < b.size()) {
     i = skip_separators(a, i);
@@ -69,22 +78,33 @@ int rpmverscmp(std::string_view a, std::string_view b) {
       sb = drop_zeros(sb);
       if (const int d = cmp3(sa.size(), sb.size())) return d;
     }
-    if (const int d = sign(sa.compare(sb))) return d;
+    // Byte order, as strcmp has it; segments are short, so a plain loop.
+    const std::size_t n = std::min(sa.size(), sb.size());
+    for (std::size_t k = 0; k < n; ++k)
+      if (sa[k] != sb[k])
+        return static_cast<unsigned char>(sa[k]) < static_cast<unsigned char>(sb[k]) ? -1 : 1;
+    if (const int d = cmp3(sa.size(), sb.size())) return d;
   }
   return cmp3(i < a.size(), j < b.size());
 }
 
-std::expected<RpmVersion, std::string> parse_rpm(std::string_view text) {
+std::expected<void, std::string> parse_rpm_into(std::string_view text, EpochSplit& out) {
   const std::string_view t = trim(text);
   if (t.empty()) return std::unexpected(std::string("empty RPM version"));
-  const EpochSplit s = split_epoch_hyphen(t);
+  out = split_epoch_hyphen(t);
+  return {};
+}
+
+std::expected<RpmVersion, std::string> parse_rpm(std::string_view text) {
+  EpochSplit s;
+  if (auto ok = parse_rpm_into(text, s); !ok) return std::unexpected(std::move(ok.error()));
   return RpmVersion{std::string(s.main), std::string(s.tail), s.epoch};
 }
 
-int cmp_rpm(const RpmVersion& a, const RpmVersion& b) {
+int cmp_rpm(const EpochSplit& a, const EpochSplit& b) {
   if (const int d = cmp3(a.epoch, b.epoch)) return d;
-  if (const int d = rpmverscmp(a.version, b.version)) return d;
-  return rpmverscmp(a.release, b.release);
+  if (const int d = rpmverscmp(a.main, b.main)) return d;
+  return rpmverscmp(a.tail, b.tail);
 }
 
 }  // namespace ombrel

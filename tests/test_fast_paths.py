@@ -1,0 +1,188 @@
+"""Comparisons that take the parse-free road (two texts parsed on the stack), sorting that is
+decided by order prefixes, and the scans that replaced library searches: each must give exactly
+what the kept parses give."""
+
+import functools
+import random
+
+import pytest
+
+import ombrel
+from ombrel import Version
+
+from conftest import raises
+
+EXACT = [
+    ('compare', ('1+a!2', '1', 'pep440'), "ValueError: invalid PEP 440 epoch: '1+a'"),
+    ('compare', ('1.0+a!b', '1', 'pep440'), "ValueError: invalid PEP 440 epoch: '1.0+a'"),
+    ('compare', ('!1', '1', 'pep440'), "ValueError: invalid PEP 440 epoch: ''"),
+    ('compare', ('+1', '1', 'pep440'), "ValueError: empty PEP 440 version: '+1'"),
+    ('compare', ('1!+x', '1', 'pep440'), "ValueError: empty PEP 440 version: '1!+x'"),
+    ('compare', ('1!2.0+loc', '1!2.0', 'pep440'), '1'),
+    ('compare', ('2!1.0', '1!9.0+z', 'pep440'), '1'),
+    ('compare', ('v1.0+a.b', '1.0+a.c', 'pep440'), '-1'),
+    ('compare', ('01.2.3', '1.2.3', 'semver'), "ValueError: leading zero in major: '01'"),
+    ('compare', ('1.2.3-', '1.2.3', 'semver'), 'ValueError: empty prerelease'),
+    ('compare', ('1.2.3-rc..1', '1.2.3', 'semver'), 'ValueError: empty identifier in prerelease'),
+    ('compare', ('1.2.3-rc.01', '1.2.3', 'semver'), "ValueError: leading zero in numeric prerelease identifier: '01'"),
+    ('compare', ('18446744073709551615.0.0', '9999999999999999999.0.0', 'semver'), '1'),
+    ('compare', ('18446744073709551616.0.0', '1.0.0', 'semver'), "ValueError: invalid major: '18446744073709551616'"),
+    ('compare', ('1.2.3+b-c', '1.2.3', 'semver'), '0'),
+    ('compare', ('1.2.3-a+b-c', '1.2.3-a', 'semver'), '0'),
+    ('compare', ('1.2', '1.2.3', 'semver'), 'ValueError: Expected 3 parts, got 2'),
+    ('compare', ('1.2.3.4', '1.2.3', 'semver'), 'ValueError: Expected 3 parts, got 4'),
+    ('compare', ('v1.2.3-rc.18446744073709551616', '1.2.3', 'semver'), "ValueError: numeric prerelease identifier out of range for u64: '18446744073709551616'"),
+    ('compare', ('1.2.3-rc.2', '1.2.3-rc.10', 'semver'), '-1'),
+    ('compare', ('1.2.3-rc.a-b', '1.2.3-rc.a', 'semver'), '1'),
+    ('compare', (' 1.2.3 ', '1.2.3', 'semver'), '0'),
+    ('compare', ('1.2.3x', '1.2.3', 'semver'), "ValueError: invalid patch: '3x'"),
+    ('compare', ('0000000000000000000000000000005', '5'), '0'),
+    ('compare', ('18446744073709551616', '18446744073709551615'), '0'),
+    ('compare', ('99999999999999999999', '18446744073709551615'), '0'),
+    ('compare', ('9999999999999999999', '18446744073709551615'), '-1'),
+    ('compare', ('1.0-snapshox', '1.0-snapshot'), '1'),
+    ('compare', ('1.0-milestonf', '1.0-milestone'), '1'),
+    ('compare', ('1.0-ALPHA', '1.0-alpha'), '0'),
+    ('compare', ('1.0-Milestone', '1.0-RC'), '-1'),
+    ('compare', ('1.0-preview', '1.0-previex'), '-1'),
+    ('compare', ('1.00', '1.0', 'debian'), '0'),
+    ('compare', ('1.010', '1.01', 'debian'), '1'),
+    ('compare', ('00', '0', 'debian'), '0'),
+    ('compare', ('1.0~rc1', '1.0~rc1~1', 'debian'), '1'),
+    ('compare', ('1.2a', '1.2+', 'debian'), '-1'),
+    ('compare', ('1.00', '1.0', 'rpm'), '0'),
+    ('compare', ('00', '0', 'rpm'), '0'),
+    ('compare', ('1.0a', '1.0', 'rpm'), '1'),
+    ('compare', ('1.0~rc1', '1.0~rc', 'rpm'), '1'),
+    ('compare', ('1.0^git1', '1.0^', 'rpm'), '1'),
+    ('compare', ('1.01.a', '1.1.b', 'rpm'), '-1'),
+    ('compare', ('1:1.0', '1:1.0-1', 'rpm'), '-1'),
+    ('satisfies', ('1.0', '>=1.0 ||| <0.5'), "ValueError: invalid comparator: '|'; expected operator (>=, <=, >, <, ==, !=) followed by version"),
+    ('satisfies', ('0.1', '<0.5 || '), 'True'),
+    ('satisfies', ('0.1', '||'), 'True'),
+    ('satisfies', ('2.0', '>=1.0,<2.0||>=3'), 'False'),
+    ('satisfies', ('1.5', '|| >=1.0'), 'True'),
+    ('satisfies', ('x', '>=1.0', 'pep440'), "ValueError: PEP 440 version must start with a digit: 'x'"),
+    ('satisfies', ('1.0', '>=x', 'pep440'), "ValueError: PEP 440 version must start with a digit: 'x'"),
+]
+
+
+@pytest.mark.parametrize("fn, args, expected", EXACT, ids=lambda v: repr(v)[:40])
+def test_edge_texts_give_the_same_order_or_message_on_every_road(fn, args, expected):
+    if expected.startswith("ValueError: "):
+        raises(ValueError, expected[len("ValueError: "):], getattr(ombrel, fn), *args)
+    else:
+        assert repr(getattr(ombrel, fn)(*args)) == expected
+
+
+ALPHABET = "0123456789.-+~^:!_abcrzvABRCV \u00e9"
+SCHEMES = ["generic", "semver", "pep440", "debian", "rpm", "maven", "npm", "go", "composer", "cran"]
+
+
+def corpus(seed, n):
+    """Pairs that often share a prefix, so that comparisons run deep into both texts."""
+    rng = random.Random(seed)
+    piece = lambda: "".join(rng.choice(ALPHABET) for _ in range(rng.randrange(0, 6)))
+    out = []
+    for _ in range(n):
+        shared = rng.choice(["", "1.2.", "1.2.3-rc.", "2:1.0~", "1!3.0+"]) + piece()
+        out.append((shared + piece(), shared + piece()))
+    return out
+
+
+def outcome(fn):
+    try:
+        return fn()
+    except ValueError as e:
+        return ("ValueError", e.args)
+
+
+@pytest.mark.parametrize("ecosystem", SCHEMES)
+def test_two_texts_order_as_their_kept_parses_do(ecosystem):
+    for a, b in corpus(SCHEMES.index(ecosystem), 400):
+        kept_a = outcome(lambda: Version(a, ecosystem))
+        kept_b = outcome(lambda: Version(b, ecosystem))
+        if isinstance(kept_a, tuple):
+            expected = kept_a
+        elif isinstance(kept_b, tuple):
+            expected = kept_b
+        else:
+            expected = kept_a.compare(kept_b)
+        assert outcome(lambda: ombrel.compare(a, b, ecosystem)) == expected, (a, b)
+        assert outcome(lambda: ombrel.lt(a, b, ecosystem)) == (
+            expected if isinstance(expected, tuple) else expected < 0), (a, b)
+
+
+def parsable(ecosystem, texts):
+    return [t for t in texts if not isinstance(outcome(lambda: Version(t, ecosystem)), tuple)]
+
+
+def realistic(rng, n):
+    """Version shapes whose order is a strict weak one, with many equal release numbers, so
+    that the prefixes often leave the order to the parses."""
+    out = []
+    for _ in range(n):
+        v = f"{rng.randrange(3)}.{rng.randrange(3)}.{rng.randrange(3)}"
+        v = rng.choice(["", "1:", "2:"]) + v if rng.random() < 0.1 else v
+        out.append(v + rng.choice(["", "-rc.1", "-rc.2", "-1", "-2", "a1", "b2", "-beta", ".post1", "~rc1"]))
+    return out
+
+
+@pytest.mark.parametrize("ecosystem", ["generic", "semver", "pep440", "debian", "rpm", "maven"])
+def test_sorting_by_prefixes_agrees_with_pairwise_compare(ecosystem):
+    rng = random.Random(7)
+    texts = parsable(ecosystem, realistic(rng, 600))
+    key = functools.cmp_to_key(functools.partial(ombrel.compare, ecosystem=ecosystem))
+    expected = sorted(texts, key=key)
+    got = ombrel.sort_versions(texts, ecosystem)
+    assert got == expected and all(x is y for x, y in zip(got, expected))
+    assert ombrel.max_version(texts, ecosystem) is expected[-1]
+    assert ombrel.min_version(texts, ecosystem) is expected[0]
+
+
+class Text(str):
+    pass
+
+
+@pytest.mark.parametrize(
+    "a, b, expected",
+    [
+        (Text("1.0"), "1.0.1", -1),
+        ("1.0.1", Text("1.0"), 1),
+        (Text("1.0-rc.1"), Text("1.0-RC.1"), 0),
+    ],
+)
+def test_str_subclasses_compare_as_str(a, b, expected):
+    assert ombrel.compare(a, b) == expected
+    assert ombrel.lt(a, b) is (expected < 0)
+
+
+@pytest.mark.parametrize(
+    "a, b, ecosystem, error",
+    [
+        ("\ud800", "1.0", "generic", UnicodeEncodeError),
+        ("1.0", "\ud800", "generic", UnicodeEncodeError),
+        ("x!", "\ud800", "pep440", ValueError),  # the first argument's parse fails first
+        ("1.0", Text("\ud800"), "rpm", UnicodeEncodeError),
+    ],
+)
+def test_unencodable_text_fails_where_it_stands_in_the_order_of_checks(a, b, ecosystem, error):
+    with pytest.raises(error) as info:
+        ombrel.compare(a, b, ecosystem)
+    assert type(info.value) is error
+
+
+WEIGHTS = {"dev": -5, "a": 0, "alpha": 0, "b": 10, "beta": 10, "m": 15, "milestone": 15, "c": 20,
+           "rc": 20, "cr": 20, "pre": 20, "preview": 20, "snapshot": 25, "ga": 30, "final": 30,
+           "release": 30, "p": 35, "sp": 35, "post": 35, "patch": 35}
+
+
+@pytest.mark.parametrize("tag, weight", WEIGHTS.items())
+def test_tag_weights_are_found_in_any_case_and_near_misses_are_unlisted(tag, weight):
+    for written in (tag, tag.upper(), tag.capitalize()):
+        assert ombrel.compare(f"1.0-{written}.1", f"1.0-{tag}.1") == 0
+    # Same length, same first seven letters where there are that many: unlisted, rank 29.
+    near = tag[:-1] + ("x" if tag[-1] != "x" else "y")
+    assert ombrel.compare(f"1.0-{near}", f"1.0-{tag}") == (29 > weight) - (29 < weight)
+    assert Version(f"1.0-{tag.upper()}").is_prerelease is (weight < 30)
+    assert Version(f"1.0-{near}").is_prerelease is False
