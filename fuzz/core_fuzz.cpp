@@ -1,0 +1,312 @@
+// libFuzzer entry point for the core parsers. The first byte picks a target, the second an
+// ecosystem; the rest is split into texts at every 0xFF byte, which valid UTF-8 never holds,
+// so the texts themselves may carry any other byte (NUL and broken sequences included).
+// Every target checks the invariants its operation promises and aborts when one breaks.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "parser.hpp"
+#include "ranges.hpp"
+#include "security.hpp"
+#include "strategies/maven.hpp"
+#include "strategies/registry.hpp"
+#include "text.hpp"
+#include "version_key.hpp"
+
+namespace {
+
+using namespace ombrel;
+
+[[noreturn]] void broken(const char* what) {
+  std::fprintf(stderr, "invariant broken: %s\n", what);
+  std::abort();
+}
+
+void check(bool ok, const char* what) {
+  if (!ok) broken(what);
+}
+
+struct Input {
+  std::uint8_t target = 0;
+  Ecosystem eco;
+  std::vector<std::string_view> texts;  // always at least one
+
+  std::string_view text(std::size_t i) const { return i < texts.size() ? texts[i] : ""; }
+};
+
+Input split(const std::uint8_t* data, std::size_t size) {
+  Input in;
+  if (size > 0) in.target = data[0];
+  if (size > 1) in.eco = static_cast<Ecosystem::Id>(data[1] % Ecosystem::count);
+  const std::size_t skip = size < 2 ? size : 2;
+  std::string_view rest(reinterpret_cast<const char*>(data) + skip, size - skip);
+  for (;;) {
+    const std::size_t cut = rest.find('\xff');
+    in.texts.push_back(rest.substr(0, cut));
+    if (cut == rest.npos) break;
+    rest.remove_prefix(cut + 1);
+  }
+  return in;
+}
+
+// Equal versions must hash alike, or a Version cannot serve as a dict key.
+// The hash is defined on the generic parse (Maven's on its canonical text). dpkg and rpm call
+// some texts equal that the generic parse tells apart (dpkg reads an empty number as 0; rpm
+// skips '+' and every other separator), so those two schemes are not held to it.
+void check_hash(Ecosystem eco, const std::vector<std::string_view>& texts,
+                const std::vector<ParsedRepr>& parsed) {
+  if (eco == Ecosystem::Debian || eco == Ecosystem::Rpm) return;
+  for (std::size_t i = 0; i < parsed.size(); ++i)
+    for (std::size_t j = i + 1; j < parsed.size(); ++j)
+      if (compare_for_ecosystem(eco, parsed[i], parsed[j]) == 0)
+        check(version_hash(parse_generic(texts[i]), parsed[i]) ==
+                  version_hash(parse_generic(texts[j]), parsed[j]),
+              "equal versions hash alike");
+}
+
+// The ecosystems whose ordering is transitive. The generic one is not: a number 0 against a
+// missing segment goes on while a tag against a number decides, so "1^" > "1" > "1.0.foo" >
+// "1^" (and PEP 440 orders by the same segments); nor is Maven's ("1.a1" < "1" < "1.u.0" <
+// "1.a1" in Maven itself).
+constexpr Ecosystem::Id kTransitive[] = {Ecosystem::Semver, Ecosystem::Npm,   Ecosystem::Go,
+                                         Ecosystem::Crates, Ecosystem::Hex,   Ecosystem::Swift,
+                                         Ecosystem::Dart,   Ecosystem::Julia, Ecosystem::Helm,
+                                         Ecosystem::Debian, Ecosystem::Rpm};
+
+// The only answers auto-detection gives.
+constexpr Ecosystem::Id kDetected[] = {
+    Ecosystem::Pep440, Ecosystem::Debian, Ecosystem::Rpm,  Ecosystem::Go,     Ecosystem::Maven,
+    Ecosystem::Conda,  Ecosystem::Alpine, Ecosystem::Ruby, Ecosystem::Calver, Ecosystem::Generic};
+
+bool one_of(Ecosystem eco, std::span<const Ecosystem::Id> ids) {
+  return std::ranges::find(ids, Ecosystem::Id(eco)) != ids.end();
+}
+
+// Three-way, reflexive and antisymmetric over every pair of parsed texts; transitive over every
+// triple where the ecosystem's ordering is.
+void check_order(Ecosystem eco, const std::vector<ParsedRepr>& v) {
+  const bool total = one_of(eco, kTransitive);
+  const std::size_t n = v.size();
+  std::vector<int> c(n * n);
+  for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t j = 0; j < n; ++j) {
+      const int r = compare_for_ecosystem(eco, v[i], v[j]);
+      check(r == -1 || r == 0 || r == 1, "compare is -1, 0 or 1");
+      c[i * n + j] = r;
+    }
+  for (std::size_t i = 0; i < n; ++i) {
+    check(c[i * n + i] == 0, "compare(a, a) is equal");
+    for (std::size_t j = 0; j < n; ++j) {
+      check(c[i * n + j] == -c[j * n + i], "compare(a, b) is minus compare(b, a)");
+      for (std::size_t k = 0; k < n && total; ++k)
+        if (c[i * n + j] <= 0 && c[j * n + k] <= 0)
+          check(c[i * n + k] <= 0 && (c[i * n + k] < 0) == (c[i * n + j] < 0 || c[j * n + k] < 0),
+                "compare is transitive");
+    }
+  }
+}
+
+void strategies(const Input& in) {
+  std::vector<std::string_view> texts;
+  std::vector<ParsedRepr> parsed;
+  for (std::size_t i = 0; i < in.texts.size() && i < 4; ++i) {
+    auto p = parse_for_ecosystem(in.eco, in.texts[i]);
+    if (!p) {
+      check(!p.error().empty(), "a parse error has a message");
+      continue;
+    }
+    texts.push_back(in.texts[i]);
+    parsed.push_back(std::move(*p));
+  }
+  check_order(in.eco, parsed);
+  check_hash(in.eco, texts, parsed);
+}
+
+// The registry's shortcuts (comparing texts without keeping their parses, parsing in place,
+// ordering by a prefix of leading numbers) must answer as parse and compare do.
+void shortcuts(const Input& in) {
+  const std::string_view a = in.text(0), b = in.text(1);
+  const auto pa = parse_for_ecosystem(in.eco, a);
+  const auto pb = parse_for_ecosystem(in.eco, b);
+  std::expected<int, std::string> want = std::unexpected(std::string());
+  if (!pa)
+    want = std::unexpected(pa.error());
+  else if (!pb)
+    want = std::unexpected(pb.error());
+  else
+    want = compare_for_ecosystem(in.eco, *pa, *pb);
+  check(compare_texts(in.eco, a, b) == want, "compare_texts agrees with parse and compare");
+  if (pa) {
+    const auto with_text = compare_with_text(in.eco, *pa, b);
+    check(with_text == want, "compare_with_text agrees with parse and compare");
+  }
+  // In place, into a fresh value and into one that holds an earlier parse.
+  ParsedRepr out;
+  for (std::string_view t : {a, b, in.text(2), a}) {
+    const auto into = parse_into(in.eco, t, out);
+    const auto ref = parse_for_ecosystem(in.eco, t);
+    check(into.has_value() == ref.has_value(), "parse_into fails when parse fails");
+    if (!ref) {
+      check(into.error() == ref.error(), "parse_into fails with the same message");
+      continue;
+    }
+    check(compare_for_ecosystem(in.eco, out, *ref) == 0, "parse_into gives the same version");
+    if (pb) {
+      check(compare_for_ecosystem(in.eco, out, *pb) == compare_for_ecosystem(in.eco, *ref, *pb),
+            "parse_into orders as parse does");
+      const int by_prefix = cmp_prefix(order_prefix(in.eco, out), order_prefix(in.eco, *pb));
+      check(by_prefix == 0 || by_prefix == compare_for_ecosystem(in.eco, *ref, *pb),
+            "a deciding prefix orders as compare does");
+    }
+  }
+}
+
+void generic(const Input& in) {
+  for (std::string_view t : in.texts) {
+    const ParsedVersion p = parse_generic(t);
+    check(p.raw == t, "raw is the input");
+    check(p.build().size() <= t.size(), "build lies within raw");
+    for (const Seg& s : p.segments.span()) {
+      if (!s.is_tag()) continue;
+      const std::string tag = p.tag_text(s);
+      check(!tag.empty(), "a tag is never empty");
+      check(s.listed() == tag_weight(tag).has_value(), "tag weight matches its text");
+    }
+  }
+}
+
+void autodetect(const Input& in) {
+  const Ecosystem e = autodetect_ecosystem(in.text(0));
+  check(one_of(e, kDetected), "autodetect answers one of its ten ecosystems");
+  (void)parse_for_ecosystem(e, in.text(0));
+}
+
+std::size_t count_separators(std::string_view s) {
+  std::size_t n = 0;
+  for (std::size_t at = s.find("||"); at != s.npos; at = s.find("||", at + 2)) ++n;
+  return n;
+}
+
+void ranges(const Input& in) {
+  const auto set = RangeSet::parse(in.text(0));
+  if (!set) {
+    check(!set.error().empty(), "a range error has a message");
+    return;
+  }
+  check(set->branches.size() == count_separators(in.text(0)) + 1, "one branch per alternative");
+  for (const Branch& b : set->branches)
+    for (const Comparator& c : b)
+      check(!c.version.empty() && trim(c.version) == c.version, "bounds are trimmed, not empty");
+  (void)set->contains(in.eco, in.text(1));
+  const auto other = RangeSet::parse(in.text(2));
+  if (!other) return;
+  const auto ab = set->intersects(in.eco, *other);
+  const auto ba = other->intersects(in.eco, *set);
+  if (ab && ba) check(*ab == *ba, "intersection is symmetric");
+  (void)set->intersects(in.eco, *set);
+}
+
+bool same_purl(const Purl& a, const Purl& b) {
+  return a.type == b.type && a.namespace_ == b.namespace_ && a.name == b.name &&
+         a.version == b.version && a.qualifiers == b.qualifiers && a.subpath == b.subpath;
+}
+
+void purls(const Input& in) {
+  for (std::string_view t : in.texts) {
+    const auto p = Purl::parse(t);
+    if (!p) continue;
+    check(!p->type.empty() && !p->name.empty(), "a purl has a type and a name");
+    const auto again = Purl::parse(p->to_purl());
+    check(again.has_value() && same_purl(*p, *again), "a purl survives to_purl and parse");
+    (void)p->ecosystem();
+  }
+}
+
+bool same_range(const RangeSet& a, const RangeSet& b) {
+  if (a.branches.size() != b.branches.size()) return false;
+  for (std::size_t i = 0; i < a.branches.size(); ++i) {
+    const Branch &x = a.branches[i], &y = b.branches[i];
+    if (x.size() != y.size()) return false;
+    for (std::size_t j = 0; j < x.size(); ++j)
+      if (x[j].op != y[j].op || x[j].version != y[j].version) return false;
+  }
+  return true;
+}
+
+void vers(const Input& in) {
+  if (const auto v = Vers::parse(in.text(0)); v) (void)v->range.contains(v->ecosystem, in.text(1));
+  // What build_vers writes must read back as the same ecosystem and range.
+  const auto eco = Ecosystem::from_str(in.text(1));
+  const auto range = RangeSet::parse(in.text(2));
+  if (!eco || !range) return;
+  std::string text = "vers:";
+  text.append(eco->as_str()).append("/").append(trim(in.text(2)));
+  const auto back = Vers::parse(text);
+  check(back.has_value(), "build_vers output parses");
+  check(back->ecosystem == *eco, "build_vers keeps the ecosystem");
+  check(same_range(back->range, *range), "build_vers keeps the range");
+}
+
+// Deep nesting is reached far more often when each byte stands for a Maven token.
+void maven(const Input& in) {
+  static constexpr std::string_view kTokens[] = {
+      "1", "0", ".", "-", "a", "rc", "sp", "x", "ga", "-1", "a1", "9999999999999999999999"};
+  std::vector<std::string> owned;
+  for (std::string_view t : in.texts) {
+    std::string text;
+    for (unsigned char c : t) text += kTokens[c % std::size(kTokens)];
+    owned.emplace_back(t);
+    owned.push_back(std::move(text));
+  }
+  std::vector<std::string_view> texts;
+  std::vector<ParsedRepr> parsed;
+  for (const std::string& s : owned) {
+    auto p = parse_for_ecosystem(Ecosystem::Maven, s);
+    if (!p) continue;
+    (void)std::get<MavenVersion>(*p).canonical();
+    if (parsed.size() == 4) continue;
+    texts.push_back(s);
+    parsed.push_back(std::move(*p));
+  }
+  check_order(Ecosystem::Maven, parsed);
+  check_hash(Ecosystem::Maven, texts, parsed);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Input in = split(data, size);
+  switch (in.target % 8) {
+    case 0:
+      generic(in);
+      break;
+    case 1:
+      strategies(in);
+      break;
+    case 2:
+      autodetect(in);
+      break;
+    case 3:
+      ranges(in);
+      break;
+    case 4:
+      purls(in);
+      break;
+    case 5:
+      vers(in);
+      break;
+    case 6:
+      maven(in);
+      break;
+    case 7:
+      shortcuts(in);
+      break;
+  }
+  return 0;
+}
