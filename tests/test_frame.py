@@ -55,7 +55,7 @@ def test_all_lists_the_registration_order():
         assert getattr(ombrel, name) is getattr(_ombrel, name)
 
 
-@pytest.mark.parametrize("name, signature", zip(NAMES, SIGNATURES))
+@pytest.mark.parametrize("name, signature", list(zip(NAMES, SIGNATURES)))
 def test_docstrings_carry_the_text_signature_and_body(name, signature):
     obj = getattr(_ombrel, name)
     assert name + obj.__text_signature__ == signature
