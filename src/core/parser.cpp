@@ -55,11 +55,10 @@ struct TagWeight {
 };
 
 constexpr std::array<TagWeight, 22> kTagWeights{{
-    {"~", -10},       {"dev", -5},     {"a", 0},        {"alpha", 0},   {"b", 10},
-    {"beta", 10},     {"m", 15},       {"milestone", 15}, {"c", 20},    {"rc", 20},
-    {"cr", 20},       {"pre", 20},     {"preview", 20}, {"snapshot", 25}, {"ga", 30},
-    {"final", 30},    {"release", 30}, {"^", 32},       {"p", 35},      {"sp", 35},
-    {"post", 35},     {"patch", 35},
+    {"~", -10},      {"dev", -5},       {"a", 0},     {"alpha", 0},  {"b", 10},       {"beta", 10},
+    {"m", 15},       {"milestone", 15}, {"c", 20},    {"rc", 20},    {"cr", 20},      {"pre", 20},
+    {"preview", 20}, {"snapshot", 25},  {"ga", 30},   {"final", 30}, {"release", 30}, {"^", 32},
+    {"p", 35},       {"sp", 35},        {"post", 35}, {"patch", 35},
 }};
 constexpr std::size_t kLongestTag = 9;  // "milestone"
 
@@ -153,8 +152,12 @@ std::expected<Ecosystem, std::string> Ecosystem::from_str(std::string_view name)
   return std::unexpected(std::move(msg));
 }
 
-std::string_view Ecosystem::as_str() const { return kEcosystems[id_].name; }
-std::string_view Ecosystem::message_name() const { return kEcosystems[id_].message_name; }
+std::string_view Ecosystem::as_str() const {
+  return kEcosystems[id_].name;
+}
+std::string_view Ecosystem::message_name() const {
+  return kEcosystems[id_].message_name;
+}
 
 std::optional<std::int32_t> tag_weight(std::string_view tag) {
   for (const auto& t : kTagWeights)
@@ -242,7 +245,7 @@ TokenFlags tokenise(std::string_view s, std::size_t base, bool markers, SegVec& 
 
 void parse_generic_into(std::string_view text, GenericParse& out) {
   std::string_view t = trim(text);
-  if (t.size() >= 2 && (t[0] == 'v' || t[0] == 'V') && is_digit(t[1])) t.remove_prefix(1);
+  t = strip_v(t);
   // An epoch is the digits before the first ':' or '!'; only a digit run can be one.
   const std::size_t sep = digit_run(t);
   if (sep > 0 && sep < t.size() && (t[sep] == ':' || t[sep] == '!')) {
@@ -304,8 +307,10 @@ Ecosystem autodetect_ecosystem(std::string_view text) {
     std::size_t start = 0;
     while (true) {
       const std::size_t dot = v.find('.', start);
-      const std::string_view piece = v.substr(start, dot == std::string_view::npos ? v.npos : dot - start);
-      if (piece == "rc" || piece == "pre" || piece.starts_with("beta") || piece.starts_with("alpha"))
+      const std::string_view piece =
+          v.substr(start, dot == std::string_view::npos ? v.npos : dot - start);
+      if (piece == "rc" || piece == "pre" || piece.starts_with("beta") ||
+          piece.starts_with("alpha"))
         return Ecosystem::Ruby;
       if (dot == std::string_view::npos) break;
       start = dot + 1;
@@ -313,7 +318,8 @@ Ecosystem autodetect_ecosystem(std::string_view text) {
   }
   const std::size_t lead = digit_run(v);
   if (lead > 0 && contains(v, ".")) {
-    if (auto year = parse_u64(v.substr(0, lead)); year && *year <= UINT32_MAX && *year >= 1990 && *year <= 2100)
+    if (auto year = parse_u64(v.substr(0, lead));
+        year && *year <= UINT32_MAX && *year >= 1990 && *year <= 2100)
       return Ecosystem::Calver;
   }
   return Ecosystem::Generic;

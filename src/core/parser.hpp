@@ -15,11 +15,13 @@ namespace ombrel {
 
 class Ecosystem {
  public:
+  // clang-format off
   enum Id : std::uint8_t {
     Generic, Semver, Pep440, Debian, Rpm, Ruby, Maven, Go, Npm, Nuget,
     Composer, Crates, Hex, Swift, Calver, Alpine, Docker, Conda, Arch, Gentoo,
     Cran, Spack, Dart, Julia, Terraform, Helm, Cpan, Nix, Homebrew, Freebsd,
   };
+  // clang-format on
   static constexpr std::size_t count = 30;
 
   constexpr Ecosystem(Id id = Generic) : id_(id) {}
@@ -96,6 +98,11 @@ struct ParsedVersion : GenericParse {
   SegSpan view() const { return {segments.span(), raw}; }
   // A tag segment's text, lower case.
   std::string tag_text(const Seg& s) const;
+  // Segment k when it is a number, else 0 (a tag there does not move later numbers up): how
+  // major, minor and patch are read.
+  std::uint64_t number_at(std::size_t k) const {
+    return k < segments.size() && segments[k].is_num() ? segments[k].value : 0;
+  }
 };
 
 // Weight of a known tag (exact, case-sensitive), or nothing.

@@ -28,7 +28,6 @@ bool is_operator(std::string_view token) {
   return false;
 }
 
-// `trim`, without its scan when both ends are visible ASCII, as in nearly every token.
 bool is_wildcard_char(char c) {
   return c == '*' || c == 'x' || c == 'X';
 }
@@ -120,8 +119,7 @@ Result interval(std::string_view token, Branch& branch) {
   const std::size_t comma = inner.find(',');
   if (comma == inner.npos || inner.find(',', comma + 1) != inner.npos)
     return fail("invalid interval range: '", token);
-  const std::string_view lo = trim(inner.substr(0, comma)),
-                         hi = trim(inner.substr(comma + 1));
+  const std::string_view lo = trim(inner.substr(0, comma)), hi = trim(inner.substr(comma + 1));
   if (!lo.empty()) add(branch, token.front() == '[' ? Op::Ge : Op::Gt, std::string(lo));
   if (!hi.empty()) add(branch, token.back() == ']' ? Op::Le : Op::Lt, std::string(hi));
   return {};

@@ -42,10 +42,6 @@ class SmallVec {
   void reserve(std::size_t n) {
     if (n > cap_) grow(n);
   }
-  void clear() { size_ = 0; }
-  void resize_down(std::size_t n) {
-    if (n < size_) size_ = n;
-  }
 
   std::size_t size() const { return size_; }
   std::size_t capacity() const { return cap_; }

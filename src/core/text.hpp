@@ -10,10 +10,18 @@
 
 namespace ombrel {
 
-constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
-constexpr bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-constexpr bool is_alnum(char c) { return is_digit(c) || is_alpha(c); }
-constexpr char to_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+constexpr bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+constexpr bool is_alpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+constexpr bool is_alnum(char c) {
+  return is_digit(c) || is_alpha(c);
+}
+constexpr char to_lower(char c) {
+  return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 inline std::string ascii_lower(std::string_view s) {
   std::string out(s);
@@ -30,7 +38,9 @@ constexpr bool iequals(std::string_view s, std::string_view lower) {
 }
 
 // The word `auto` is four bytes equal to "auto" ignoring ASCII case.
-constexpr bool is_auto(std::string_view s) { return iequals(s, "auto"); }
+constexpr bool is_auto(std::string_view s) {
+  return iequals(s, "auto");
+}
 
 // Length in bytes of the Unicode white-space character (White_Space property) that
 // starts at s[i], or 0 when none does.
@@ -44,7 +54,8 @@ constexpr std::size_t space_at(std::string_view s, std::size_t i) {
   const unsigned char c1 = u(i + 1), c2 = u(i + 2);
   if (c == 0xE1) return (c1 == 0x9A && c2 == 0x80) ? 3 : 0;
   if (c == 0xE2) {
-    if (c1 == 0x80) return (c2 <= 0x8A || c2 == 0xA8 || c2 == 0xA9 || c2 == 0xAF) && c2 >= 0x80 ? 3 : 0;
+    if (c1 == 0x80)
+      return (c2 <= 0x8A || c2 == 0xA8 || c2 == 0xA9 || c2 == 0xAF) && c2 >= 0x80 ? 3 : 0;
     if (c1 == 0x81) return c2 == 0x9F ? 3 : 0;
     return 0;
   }
@@ -64,8 +75,6 @@ constexpr std::size_t space_before(std::string_view s, std::size_t end) {
   return k == end - start ? k : 0;
 }
 
-constexpr bool is_space_char(std::string_view s, std::size_t i) { return space_at(s, i) != 0; }
-
 constexpr std::string_view trim(std::string_view s) {
   // Fast path: printable ASCII at both ends is never white space.
   auto visible = [](char c) { return c > ' ' && c < 0x7F; };
@@ -82,6 +91,12 @@ constexpr std::string_view trim(std::string_view s) {
     e -= k;
   }
   return s.substr(b, e - b);
+}
+
+// Drops a `v` or `V` that stands before a digit, as versions are often written.
+constexpr std::string_view strip_v(std::string_view t) {
+  if (t.size() >= 2 && (t[0] == 'v' || t[0] == 'V') && is_digit(t[1])) t.remove_prefix(1);
+  return t;
 }
 
 // Decimal digits to u64; nothing when empty, non-digit or too large.
@@ -104,7 +119,9 @@ constexpr std::size_t digit_run(std::string_view s, std::size_t from = 0) {
   return i - from;
 }
 
-constexpr int sign(int v) { return (v > 0) - (v < 0); }
+constexpr int sign(int v) {
+  return (v > 0) - (v < 0);
+}
 template <class T>
 constexpr int cmp3(const T& a, const T& b) {
   return (b < a) - (a < b);

@@ -41,19 +41,14 @@ void append_successor(std::string& out, std::uint64_t v) {
     ++out[i - 1];
 }
 
-// Component k of the release triple: segment k when it is a number, else 0.
-std::uint64_t component(const ParsedVersion& pv, std::size_t k) {
-  return k < pv.segments.size() && pv.segments[k].is_num() ? pv.segments[k].value : 0;
-}
-
 // The triple with component `bump` incremented and the ones after it zeroed; a `bump` past
 // the triple leaves it as it is.
 std::string release_triple(const ParsedVersion& pv, std::size_t bump) {
   std::string out;
   for (std::size_t k = 0; k < 3; ++k) {
     if (k) out += '.';
-    if (k < bump) append_decimal(out, component(pv, k));
-    if (k == bump) append_successor(out, component(pv, k));
+    if (k < bump) append_decimal(out, pv.number_at(k));
+    if (k == bump) append_successor(out, pv.number_at(k));
     if (k > bump) out += '0';
   }
   return out;

@@ -58,8 +58,6 @@ int Entries::compare(const Entry& a, const Entry& b) const {
 }
 
 void Entries::sort() {
-  // Entries point to parses anywhere in memory; fetching them early keeps the final merge
-  // from waiting on each comparison.
   // Entries point to parses anywhere in memory; fetching the start of one early keeps a
   // comparison that the prefixes leave open from waiting on it.
   const auto ahead = [](const Entry& e) { __builtin_prefetch(e.key); };

@@ -26,7 +26,8 @@ PyObject* compare_impl(PyObject*, const Args& args) {
 
 // Two version texts under an ecosystem name; auto detects from `a` alone.
 int compare_str_with_ecosystem(std::string_view a, std::string_view b, std::string_view ecosystem) {
-  const auto eco = is_auto(ecosystem) ? std::optional(autodetect_ecosystem(a)) : eco_from_str(ecosystem);
+  const auto eco =
+      is_auto(ecosystem) ? std::optional(autodetect_ecosystem(a)) : eco_from_str(ecosystem);
   if (!eco) return kRaised;
   return compare_texts_or_raise(*eco, a, b);
 }

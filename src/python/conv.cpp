@@ -59,7 +59,9 @@ const char* docstring(const Signature& sig) {
 
 namespace {
 
-std::string fn_name(const Signature& sig) { return std::string(sig.name) + "()"; }
+std::string fn_name(const Signature& sig) {
+  return std::string(sig.name) + "()";
+}
 
 bool missing_error(const Signature& sig, PyObject* const* v, std::size_t required) {
   std::string names;
@@ -72,8 +74,8 @@ bool missing_error(const Signature& sig, PyObject* const* v, std::size_t require
     if (seen > 1) names += seen == count ? (count > 2 ? ", and " : " and ") : ", ";
     (names += '\'') += sig.params[i].name, names += '\'';
   }
-  std::string msg = fn_name(sig) + " missing " + std::to_string(count) + " required positional argument" +
-                    (count > 1 ? "s" : "") + ": " + names;
+  std::string msg = fn_name(sig) + " missing " + std::to_string(count) +
+                    " required positional argument" + (count > 1 ? "s" : "") + ": " + names;
   raise_type(msg);
   return false;
 }
@@ -83,6 +85,10 @@ bool missing_error(const Signature& sig, PyObject* const* v, std::size_t require
 bool Args::bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
   sig_ = &sig;
   const std::size_t total = sig.params.size();
+  if (total > kMaxParams) {  // a registration mistake, caught on the first call
+    PyErr_SetString(PyExc_SystemError, "too many parameters for the argument binder");
+    return false;
+  }
   std::size_t required = 0;
   for (const Param& p : sig.params) required += p.kind == Default::Required;
   if (static_cast<std::size_t>(nargs) > total) {
@@ -108,7 +114,8 @@ bool Args::bind(const Signature& sig, PyObject* const* args, Py_ssize_t nargs, P
         Ref repr(PyObject_Str(key));
         const auto name = repr ? text_of(repr.get()) : std::nullopt;
         if (!name) return false;
-        raise_type(fn_name(sig) + " got an unexpected keyword argument '" + std::string(*name) + "'");
+        raise_type(fn_name(sig) + " got an unexpected keyword argument '" + std::string(*name) +
+                   "'");
         return false;
       }
       if (v_[i]) {
@@ -162,7 +169,9 @@ std::optional<std::string_view> text_of(PyObject* obj) {
 
 namespace {
 
-PyObject* expected_version_or_str() { return raise_type("expected Version or str"); }
+PyObject* expected_version_or_str() {
+  return raise_type("expected Version or str");
+}
 
 // A larger length is not trusted for the up-front allocation: a sequence may claim any length.
 constexpr Py_ssize_t kMaxCapacityHint = Py_ssize_t{1} << 16;
@@ -185,10 +194,13 @@ std::optional<std::vector<Ref>> extract_sequence(PyObject* obj, std::string_view
   }
   std::vector<Ref> items;
   const Py_ssize_t len = PySequence_Size(obj);
-  if (len < 0)
-    PyErr_Clear();  // the length is only a hint
-  else
+  if (len < 0) {
+    // The length is only a hint, but an interrupt or exit request is not swallowed.
+    if (!PyErr_ExceptionMatches(PyExc_Exception)) return failed();
+    PyErr_Clear();
+  } else {
     items.reserve(static_cast<std::size_t>(std::min(len, kMaxCapacityHint)));
+  }
   Ref iter(PyObject_GetIter(obj));
   if (!iter) return failed();
   while (Ref item{PyIter_Next(iter.get())}) {

@@ -23,11 +23,6 @@ PyObject* call(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject
   return guarded([&] { return F.impl(self, a); });
 }
 
-// Placeholder implementation of a function whose file has not been written yet.
-inline PyObject* not_built(PyObject*, const Args&) {
-  return raise(PyExc_NotImplementedError, "not built yet");
-}
-
 template <const Function& F>
 PyMethodDef method_def(int extra_flags = 0) {
   return {F.sig.name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(&call<F>)),
@@ -38,8 +33,8 @@ PyMethodDef method_def(int extra_flags = 0) {
 bool add_export(PyObject* module, const char* name, PyObject* obj);
 
 // compare.cpp
-extern const Function kVersionFn, kCompare, kCompareSemverStrict, kSortVersions, kBatchCompare,
-    kGt, kGe, kGte, kLt, kLe, kLte, kEq, kNe, kMaxVersion, kMinVersion;
+extern const Function kVersionFn, kCompare, kCompareSemverStrict, kSortVersions, kBatchCompare, kGt,
+    kGe, kGte, kLt, kLe, kLte, kEq, kNe, kMaxVersion, kMinVersion;
 // stable.cpp
 extern const Function kStableVersions, kLatestStable;
 // constraints.cpp

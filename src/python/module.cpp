@@ -9,22 +9,38 @@ namespace {
 // Registration order, which is also the order of __all__ (after `Version`).
 PyMethodDef* function_table() {
   static PyMethodDef table[] = {
-      method_def<kVersionFn>(),       method_def<kCompare>(),
-      method_def<kCompareSemverStrict>(), method_def<kSortVersions>(),
-      method_def<kBatchCompare>(),    method_def<kGt>(),
-      method_def<kGe>(),              method_def<kGte>(),
-      method_def<kLt>(),              method_def<kLe>(),
-      method_def<kLte>(),             method_def<kEq>(),
-      method_def<kNe>(),              method_def<kMaxVersion>(),
-      method_def<kMinVersion>(),      method_def<kStableVersions>(),
-      method_def<kLatestStable>(),    method_def<kSatisfies>(),
-      method_def<kRangeContains>(),   method_def<kRangesIntersect>(),
-      method_def<kParsePurl>(),       method_def<kBuildPurl>(),
-      method_def<kPurlEcosystem>(),   method_def<kBuildVers>(),
-      method_def<kVersContains>(),    method_def<kOsvAffected>(),
-      method_def<kBumpMajor>(),       method_def<kBumpMinor>(),
-      method_def<kBumpPatch>(),       method_def<kBumpPrerelease>(),
-      method_def<kNextStable>(),      {nullptr, nullptr, 0, nullptr},
+      method_def<kVersionFn>(),
+      method_def<kCompare>(),
+      method_def<kCompareSemverStrict>(),
+      method_def<kSortVersions>(),
+      method_def<kBatchCompare>(),
+      method_def<kGt>(),
+      method_def<kGe>(),
+      method_def<kGte>(),
+      method_def<kLt>(),
+      method_def<kLe>(),
+      method_def<kLte>(),
+      method_def<kEq>(),
+      method_def<kNe>(),
+      method_def<kMaxVersion>(),
+      method_def<kMinVersion>(),
+      method_def<kStableVersions>(),
+      method_def<kLatestStable>(),
+      method_def<kSatisfies>(),
+      method_def<kRangeContains>(),
+      method_def<kRangesIntersect>(),
+      method_def<kParsePurl>(),
+      method_def<kBuildPurl>(),
+      method_def<kPurlEcosystem>(),
+      method_def<kBuildVers>(),
+      method_def<kVersContains>(),
+      method_def<kOsvAffected>(),
+      method_def<kBumpMajor>(),
+      method_def<kBumpMinor>(),
+      method_def<kBumpPatch>(),
+      method_def<kBumpPrerelease>(),
+      method_def<kNextStable>(),
+      {nullptr, nullptr, 0, nullptr},
   };
   return table;
 }
@@ -72,4 +88,6 @@ PyModuleDef module_def = {
 
 }  // namespace ombrel::py
 
-extern "C" PyMODINIT_FUNC PyInit__ombrel(void) { return PyModuleDef_Init(&ombrel::py::module_def); }
+extern "C" PyMODINIT_FUNC PyInit__ombrel(void) {
+  return PyModuleDef_Init(&ombrel::py::module_def);
+}

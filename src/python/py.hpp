@@ -47,11 +47,19 @@ inline PyObject* raise(PyObject* type, std::string_view msg) {
   if (text) PyErr_SetObject(type, text.get());
   return nullptr;
 }
-inline PyObject* raise_value(std::string_view msg) { return raise(PyExc_ValueError, msg); }
-inline PyObject* raise_type(std::string_view msg) { return raise(PyExc_TypeError, msg); }
+inline PyObject* raise_value(std::string_view msg) {
+  return raise(PyExc_ValueError, msg);
+}
+inline PyObject* raise_type(std::string_view msg) {
+  return raise(PyExc_TypeError, msg);
+}
 
-inline PyObject* new_bool(bool b) { return Py_NewRef(b ? Py_True : Py_False); }
-inline PyObject* new_int(long v) { return PyLong_FromLong(v); }
+inline PyObject* new_bool(bool b) {
+  return Py_NewRef(b ? Py_True : Py_False);
+}
+inline PyObject* new_int(long v) {
+  return PyLong_FromLong(v);
+}
 
 // Adds "while processing '<name>'" to the exception being raised.
 void add_processing_note(std::string_view name);

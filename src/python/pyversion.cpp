@@ -172,14 +172,9 @@ PyObject* get_count(PyObject* self, void*) {
   return PyLong_FromSize_t(parsed_of(self).segments.size());
 }
 
-// major, minor, patch: segment k when it is a number, else 0 (later numbers do not move up).
-std::uint64_t component(const ParsedVersion& pv, std::size_t k) {
-  return pv.segments.size() > k && pv.segments[k].is_num() ? pv.segments[k].value : 0;
-}
-
 template <std::size_t K>
 PyObject* get_component(PyObject* self, void*) {
-  return PyLong_FromUnsignedLongLong(component(parsed_of(self), K));
+  return PyLong_FromUnsignedLongLong(parsed_of(self).number_at(K));
 }
 
 PyObject* version_str(PyObject* self) {
@@ -337,9 +332,9 @@ PyObject* to_dict_impl(PyObject* self, const Args&) {
   const bool ok = set_item(d.get(), "raw", new_str(pv.raw)) &&
                   set_item(d.get(), "ecosystem", new_str(v->ecosystem.as_str())) &&
                   set_item(d.get(), "epoch", PyLong_FromUnsignedLongLong(pv.epoch)) &&
-                  set_item(d.get(), "major", PyLong_FromUnsignedLongLong(component(pv, 0))) &&
-                  set_item(d.get(), "minor", PyLong_FromUnsignedLongLong(component(pv, 1))) &&
-                  set_item(d.get(), "patch", PyLong_FromUnsignedLongLong(component(pv, 2))) &&
+                  set_item(d.get(), "major", PyLong_FromUnsignedLongLong(pv.number_at(0))) &&
+                  set_item(d.get(), "minor", PyLong_FromUnsignedLongLong(pv.number_at(1))) &&
+                  set_item(d.get(), "patch", PyLong_FromUnsignedLongLong(pv.number_at(2))) &&
                   set_item(d.get(), "build", new_str(pv.build())) &&
                   set_item(d.get(), "is_prerelease", new_bool(pv.is_prerelease)) &&
                   set_item(d.get(), "is_postrelease", new_bool(pv.is_postrelease));

@@ -7,12 +7,6 @@ namespace ombrel {
 
 namespace {
 
-// Drops a `v` that stands before a digit.
-std::string_view strip_v(std::string_view t) {
-  if (t.size() >= 2 && (t[0] == 'v' || t[0] == 'V') && is_digit(t[1])) t.remove_prefix(1);
-  return t;
-}
-
 std::unexpected<std::string> quoted(std::string_view prefix, std::string_view text) {
   std::string m(prefix);
   m += text;

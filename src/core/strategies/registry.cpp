@@ -240,10 +240,6 @@ const VersionStrategy* const kStrategies[Ecosystem::count] = {
 
 }  // namespace
 
-const VersionStrategy& strategy_for(Ecosystem eco) {
-  return *kStrategies[eco];
-}
-
 std::expected<ParsedRepr, std::string> parse_for_ecosystem(Ecosystem eco, std::string_view text) {
   return kStrategies[eco]->parse(text);
 }

@@ -18,8 +18,8 @@
 namespace ombrel {
 
 // Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven.
-using ParsedRepr =
-    std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion, Pep440Version, MavenVersion>;
+using ParsedRepr = std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion,
+                                Pep440Version, MavenVersion>;
 
 // What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
 // prefixes differ are ordered by them alone, so that a sort can often decide from a few
@@ -62,7 +62,6 @@ class VersionStrategy {
   ~VersionStrategy() = default;
 };
 
-const VersionStrategy& strategy_for(Ecosystem eco);
 std::expected<ParsedRepr, std::string> parse_for_ecosystem(Ecosystem eco, std::string_view text);
 std::expected<void, std::string> parse_into(Ecosystem eco, std::string_view text, ParsedRepr& out);
 int compare_for_ecosystem(Ecosystem eco, const ParsedRepr& a, const ParsedRepr& b);

@@ -118,7 +118,7 @@ bool plainly_valid(std::string_view pre) {
 
 std::expected<void, std::string> parse_semver_into(std::string_view text, SemverView& v) {
   std::string_view t = trim(text);
-  if (t.size() >= 2 && (t[0] == 'v' || t[0] == 'V') && is_digit(t[1])) t.remove_prefix(1);
+  t = strip_v(t);
   // One pass over three plain numbers (no leading zero, at most 19 digits, so no overflow)
   // and what follows them: the shape of nearly every version.
   std::uint64_t* fields[3] = {&v.major, &v.minor, &v.patch};

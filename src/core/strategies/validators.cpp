@@ -48,7 +48,7 @@ Check validate_non_empty(Ecosystem eco, std::string_view input) {
 
 Check validate_composer(std::string_view input) {
   std::string_view t = trim(input);
-  if (t.size() >= 2 && (t[0] == 'v' || t[0] == 'V') && is_digit(t[1])) t.remove_prefix(1);
+  t = strip_v(t);
   if (t.empty()) return empty_message("Composer");
   if (!is_digit(t[0])) return digit_message("Composer", input);
   return {};
