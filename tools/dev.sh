@@ -16,5 +16,5 @@ fi
 cmake --build "$build" -j "${JOBS:-2}"
 mkdir -p "$stage/ombrel"
 for f in "$root"/src/ombrel/*; do ln -sf "$f" "$stage/ombrel/"; done
-cp -f "$build"/_ombrel*.so "$stage/ombrel/"
+cp -f "$build"/_ombrel*.so "$build"/_ext*.so "$stage/ombrel/"
 echo "PYTHONPATH=$stage"

@@ -1,0 +1,7 @@
+// The functions of `ombrel._ext`: each file defines the ones of its concern, and
+// ext/module.cpp registers them in one table.
+#pragma once
+
+#include "../functions.hpp"
+
+namespace ombrel::py {}  // namespace ombrel::py
