@@ -11,7 +11,9 @@
 #include <string_view>
 #include <vector>
 
-#include "parser.hpp"
+#include "autodetect.hpp"
+#include "ecosystem.hpp"
+#include "generic_parse.hpp"
 #include "ranges.hpp"
 #include "security.hpp"
 #include "strategies/maven.hpp"

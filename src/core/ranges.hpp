@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parser.hpp"
+#include "ecosystem.hpp"
 
 namespace ombrel {
 

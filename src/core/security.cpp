@@ -41,58 +41,6 @@ std::optional<std::string_view> viewed(const std::optional<std::string>& s) {
   return std::string_view(*s);
 }
 
-struct PurlType {
-  std::string_view type;
-  Ecosystem::Id ecosystem;
-};
-
-constexpr PurlType kPurlTypes[] = {
-    {"generic", Ecosystem::Generic},
-    {"pypi", Ecosystem::Pep440},
-    {"python", Ecosystem::Pep440},
-    {"deb", Ecosystem::Debian},
-    {"debian", Ecosystem::Debian},
-    {"rpm", Ecosystem::Rpm},
-    {"gem", Ecosystem::Ruby},
-    {"rubygems", Ecosystem::Ruby},
-    {"maven", Ecosystem::Maven},
-    {"go", Ecosystem::Go},
-    {"golang", Ecosystem::Go},
-    {"npm", Ecosystem::Npm},
-    {"nuget", Ecosystem::Nuget},
-    {"composer", Ecosystem::Composer},
-    {"cargo", Ecosystem::Crates},
-    {"crates", Ecosystem::Crates},
-    {"hex", Ecosystem::Hex},
-    {"swift", Ecosystem::Swift},
-    {"apk", Ecosystem::Alpine},
-    {"alpine", Ecosystem::Alpine},
-    {"oci", Ecosystem::Docker},
-    {"docker", Ecosystem::Docker},
-    {"conda", Ecosystem::Conda},
-    {"arch", Ecosystem::Arch},
-    {"pacman", Ecosystem::Arch},
-    {"gentoo", Ecosystem::Gentoo},
-    {"portage", Ecosystem::Gentoo},
-    {"cran", Ecosystem::Cran},
-    {"r", Ecosystem::Cran},
-    {"spack", Ecosystem::Spack},
-    {"pub", Ecosystem::Dart},
-    {"dart", Ecosystem::Dart},
-    {"julia", Ecosystem::Julia},
-    {"terraform", Ecosystem::Terraform},
-    {"opentofu", Ecosystem::Terraform},
-    {"helm", Ecosystem::Helm},
-    {"cpan", Ecosystem::Cpan},
-    {"perl", Ecosystem::Cpan},
-    {"nix", Ecosystem::Nix},
-    {"nixpkgs", Ecosystem::Nix},
-    {"brew", Ecosystem::Homebrew},
-    {"homebrew", Ecosystem::Homebrew},
-    {"pkg", Ecosystem::Freebsd},
-    {"freebsd", Ecosystem::Freebsd},
-};
-
 }  // namespace
 
 std::expected<PurlView, std::string> PurlView::parse(std::string_view text) {
@@ -178,14 +126,8 @@ std::string Purl::to_purl() const {
                      viewed(subpath));
 }
 
-std::optional<Ecosystem> purl_type_ecosystem(std::string_view type) {
-  for (const PurlType& t : kPurlTypes)
-    if (t.type == type) return Ecosystem(t.ecosystem);
-  return std::nullopt;
-}
-
 std::optional<Ecosystem> Purl::ecosystem() const {
-  return purl_type_ecosystem(type);
+  return Ecosystem::from_purl_type(type);
 }
 
 std::expected<Vers, std::string> Vers::parse(std::string_view text) {

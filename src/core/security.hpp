@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "parser.hpp"
+#include "ecosystem.hpp"
 #include "ranges.hpp"
 
 namespace ombrel {
@@ -39,9 +39,6 @@ struct Purl {
   std::string to_purl() const;
   std::optional<Ecosystem> ecosystem() const;
 };
-
-// The ecosystem of a lower-case purl type, if it has one.
-std::optional<Ecosystem> purl_type_ecosystem(std::string_view type);
 
 // The purl text of its parts; `type` is written as given.
 std::string format_purl(std::string_view type, std::optional<std::string_view> namespace_,

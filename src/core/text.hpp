@@ -37,11 +37,6 @@ constexpr bool iequals(std::string_view s, std::string_view lower) {
   return true;
 }
 
-// The word `auto` is four bytes equal to "auto" ignoring ASCII case.
-constexpr bool is_auto(std::string_view s) {
-  return iequals(s, "auto");
-}
-
 // Length in bytes of the Unicode white-space character (White_Space property) that
 // starts at s[i], or 0 when none does.
 constexpr std::size_t space_at(std::string_view s, std::size_t i) {

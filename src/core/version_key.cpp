@@ -10,8 +10,6 @@ namespace ombrel {
 
 namespace {
 
-constexpr std::int16_t kReleaseWeight = 30;
-constexpr std::int64_t kUnlistedRank = 29;
 constexpr std::int64_t kKeyMax = INT64_MAX;  // numbers above it are given as it
 
 constexpr std::uint8_t kHashNum = 0x00;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parser.hpp"
+#include "generic_parse.hpp"
 #include "strategies/registry.hpp"
 
 namespace ombrel {

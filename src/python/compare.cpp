@@ -2,7 +2,6 @@
 #include "collection.hpp"
 #include "functions.hpp"
 #include "pyversion.hpp"
-#include "text.hpp"
 
 namespace ombrel::py {
 
@@ -17,7 +16,7 @@ PyObject* compare_impl(PyObject*, const Args& args) {
   if (args[2]) {
     const auto name = args.str(2);
     if (!name) return nullptr;
-    eco = resolve_eco_for_obj(*name, args[0]);
+    eco = resolve_eco(*name, args[0]);
     if (!eco) return nullptr;
   }
   const int ord = compare_objects(*eco, args[0], args[1]);
@@ -26,10 +25,9 @@ PyObject* compare_impl(PyObject*, const Args& args) {
 
 // Two version texts under an ecosystem name; auto detects from `a` alone.
 int compare_str_with_ecosystem(std::string_view a, std::string_view b, std::string_view ecosystem) {
-  const auto eco =
-      is_auto(ecosystem) ? std::optional(autodetect_ecosystem(a)) : eco_from_str(ecosystem);
-  if (!eco) return kRaised;
-  return compare_texts_or_raise(*eco, a, b);
+  const auto arg = read_ecosystem(ecosystem);
+  if (!arg) return kRaised;
+  return compare_texts_or_raise(arg->resolve(a), a, b);
 }
 
 // The boolean functions take `str` only; the flags say which orderings answer True.
@@ -95,7 +93,7 @@ PyObject* extreme_impl(PyObject*, const Args& args) {
   const auto list = bind_version_list(args);
   if (!list) return nullptr;
   if (list->items.empty()) return raise_value("empty sequence");
-  const auto eco = resolve_eco_for_obj(list->ecosystem, list->first());
+  const auto eco = resolve_eco(list->ecosystem, list->first());
   if (!eco) return nullptr;
   auto entries = parse_entries(*list, *eco);
   if (!entries) return nullptr;
@@ -110,17 +108,14 @@ PyObject* batch_compare_impl(PyObject*, const Args& args) {
   if (!pairs) return nullptr;
   const auto name = args.str(1);
   if (!name) return nullptr;
-  std::optional<Ecosystem> fixed;
-  if (!is_auto(*name)) {
-    fixed = eco_from_str(*name);
-    if (!fixed) return nullptr;
-  }
+  const auto arg = read_ecosystem(*name);
+  if (!arg) return nullptr;
   Ref out(PyList_New(static_cast<Py_ssize_t>(pairs->size())));
   if (!out) return nullptr;
   for (std::size_t i = 0; i < pairs->size(); ++i) {
     PyObject* a = PyTuple_GetItem((*pairs)[i].get(), 0);
     PyObject* b = PyTuple_GetItem((*pairs)[i].get(), 1);
-    const auto eco = fixed ? fixed : resolve_eco_for_obj(*name, a);
+    const auto eco = resolve_eco(*arg, a);
     if (!eco) return nullptr;
     const int ord = compare_objects(*eco, a, b);
     if (ord == kRaised) return nullptr;

@@ -229,30 +229,38 @@ std::optional<std::string_view> extract_raw(PyObject* obj) {
   return std::nullopt;
 }
 
-std::optional<Ecosystem> eco_from_str(std::string_view name) {
-  auto eco = Ecosystem::from_str(name);
-  if (!eco) {
-    raise_value(eco.error());
+std::optional<EcosystemArg> read_ecosystem(std::string_view name, bool auto_allowed) {
+  auto arg = EcosystemArg::read(name, auto_allowed);
+  if (!arg) {
+    raise_value(arg.error());
     return std::nullopt;
   }
-  return *eco;
+  return *arg;
 }
 
-std::optional<Ecosystem> resolve_eco_for_obj(std::string_view name, PyObject* obj) {
-  if (!is_auto(name)) return eco_from_str(name);
-  if (is_version(obj)) return as_version(obj)->ecosystem;
-  if (PyUnicode_Check(obj)) {
-    const auto text = text_of(obj);
+std::optional<Ecosystem> eco_from_str(std::string_view name) {
+  const auto arg = read_ecosystem(name, false);
+  if (!arg) return std::nullopt;
+  return arg->resolve({});
+}
+
+std::optional<Ecosystem> resolve_eco(const EcosystemArg& arg, PyObject* sample) {
+  // The sample is read only when it decides.
+  if (!arg.is_auto() || !sample) return arg.resolve({});
+  if (is_version(sample)) return arg.resolve(as_version(sample)->ecosystem);
+  if (PyUnicode_Check(sample)) {
+    const auto text = text_of(sample);
     if (!text) return std::nullopt;
-    return autodetect_ecosystem(*text);
+    return arg.resolve(*text);
   }
   expected_version_or_str();
   return std::nullopt;
 }
 
 std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample) {
-  if (is_auto(name) && !sample) return Ecosystem(Ecosystem::Generic);
-  return resolve_eco_for_obj(name, sample);
+  const auto arg = read_ecosystem(name);
+  if (!arg) return std::nullopt;
+  return resolve_eco(*arg, sample);
 }
 
 std::optional<ParsedRepr> parse_or_raise(Ecosystem eco, std::string_view text) {

@@ -70,9 +70,14 @@ bool check_pair(PyObject* item);
 
 // Conversions shared by the module functions. Each raises and returns nothing on failure.
 std::optional<std::string_view> extract_raw(PyObject* obj);
+// An ecosystem argument, read by EcosystemArg::read.
+std::optional<EcosystemArg> read_ecosystem(std::string_view name, bool auto_allowed = true);
+// A name or alias where `auto` is not allowed.
 std::optional<Ecosystem> eco_from_str(std::string_view name);
+// The ecosystem the argument names, or under auto the one `sample` gives: a `Version`'s own, a
+// `str`'s detected one, none (nullptr) generic; anything else is refused.
+std::optional<Ecosystem> resolve_eco(const EcosystemArg& arg, PyObject* sample);
 std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample);
-std::optional<Ecosystem> resolve_eco_for_obj(std::string_view name, PyObject* obj);
 std::optional<ParsedRepr> extract_parsed_for_ecosystem(PyObject* obj, Ecosystem eco);
 // The same, made in `out` (left partly filled on failure).
 bool extract_parsed_into(PyObject* obj, Ecosystem eco, ParsedRepr& out);

@@ -40,19 +40,16 @@ VersionParts parts_of(ParsedRepr&& repr, Ecosystem eco, std::string_view raw) {
 
 std::expected<VersionParts, std::string> make_parts(std::string_view raw,
                                                     std::string_view ecosystem) {
-  if (is_auto(ecosystem)) {
-    const Ecosystem eco = autodetect_ecosystem(raw);
-    if (auto repr = parse_for_ecosystem(eco, raw)) return parts_of(std::move(*repr), eco, raw);
-    // A guess the text does not fit falls back to generic rather than failing.
-    ParsedVersion parsed = parse_generic(raw);
-    ParsedRepr repr(std::in_place_type<ParsedVersion>, parsed);
-    return VersionParts{std::move(parsed), std::move(repr), Ecosystem::Generic};
-  }
-  auto eco = Ecosystem::from_str(ecosystem);
-  if (!eco) return std::unexpected(std::move(eco.error()));
-  auto repr = parse_for_ecosystem(*eco, raw);
-  if (!repr) return std::unexpected(std::move(repr.error()));
-  return parts_of(std::move(*repr), *eco, raw);
+  const auto arg = EcosystemArg::read(ecosystem);
+  if (!arg) return std::unexpected(arg.error());
+  const Ecosystem eco = arg->resolve(raw);
+  auto repr = parse_for_ecosystem(eco, raw);
+  if (repr) return parts_of(std::move(*repr), eco, raw);
+  if (!arg->is_auto()) return std::unexpected(std::move(repr.error()));
+  // A guess the text does not fit falls back to generic rather than failing.
+  ParsedVersion parsed = parse_generic(raw);
+  ParsedRepr generic(std::in_place_type<ParsedVersion>, parsed);
+  return VersionParts{std::move(parsed), std::move(generic), Ecosystem::Generic};
 }
 
 PyObject* wrap(VersionParts&& parts) {
@@ -287,11 +284,11 @@ PyObject* compare_impl(PyObject* self, const Args& args) {
   std::optional<std::string_view> name;
   if (!args.str_or_none(1, name)) return nullptr;
   const VersionObject* v = as_version(self);
-  Ecosystem eco = v->ecosystem;
-  if (name && !is_auto(*name)) {
-    const auto chosen = eco_from_str(*name);
-    if (!chosen) return nullptr;
-    eco = *chosen;
+  Ecosystem eco = v->ecosystem;  // no name: as under auto, its own
+  if (name) {
+    const auto arg = read_ecosystem(*name);
+    if (!arg) return nullptr;
+    eco = arg->resolve(v->ecosystem);
   }
   std::optional<ParsedRepr> reparsed;
   if (eco != v->ecosystem) {

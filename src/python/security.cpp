@@ -47,7 +47,7 @@ PyObject* new_str_or_none(std::optional<std::string_view> s) {
 
 // The name of the ecosystem of a lower-case purl type, if it has one.
 std::optional<std::string_view> ecosystem_name(std::string_view type) {
-  const auto eco = purl_type_ecosystem(type);
+  const auto eco = Ecosystem::from_purl_type(type);
   if (!eco) return std::nullopt;
   return eco->as_str();
 }
@@ -187,21 +187,10 @@ bool is_list(PyObject* obj) {
   return false;
 }
 
-// OSV names the distributions and PyPI in its own way.
-struct OsvName {
-  std::string_view lower;
-  Ecosystem::Id ecosystem;
-};
-constexpr OsvName kOsvNames[] = {
-    {"pypi", Ecosystem::Pep440},   {"ubuntu", Ecosystem::Debian}, {"rocky linux", Ecosystem::Rpm},
-    {"almalinux", Ecosystem::Rpm}, {"red hat", Ecosystem::Rpm},
-};
-
 // An OSV ecosystem name; a release qualifier after the first ':' ("Debian:12") is dropped.
 std::optional<Ecosystem> osv_ecosystem(std::string_view name) {
   name = name.substr(0, name.find(':'));
-  for (const OsvName& n : kOsvNames)
-    if (iequals(name, n.lower)) return Ecosystem(n.ecosystem);
+  if (const auto eco = Ecosystem::from_osv_name(name)) return eco;
   return eco_from_str(name);
 }
 

@@ -45,7 +45,7 @@ PyObject* latest_stable_impl(PyObject*, const Args& args) {
   const auto list = bind_version_list(args);
   if (!list) return nullptr;
   if (list->items.empty()) return raise_value("empty sequence");
-  const auto eco = resolve_eco_for_obj(list->ecosystem, list->first());
+  const auto eco = resolve_eco(list->ecosystem, list->first());
   if (!eco) return nullptr;
   Entries entries(*eco, list->items.size());
   std::optional<ParsedVersion> generic;

@@ -20,7 +20,7 @@ int cmp_unlisted(std::string_view a, std::string_view b) {
 // A segment against a side that has run out.
 int cmp_against_end(const Seg& s) {
   if (s.is_num()) return s.value == 0 ? 0 : 1;
-  return s.listed() && s.weight >= 30 ? 1 : -1;
+  return s.listed() && s.weight >= kReleaseWeight ? 1 : -1;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The generic ordering: epoch first, then the segment lists.
 #pragma once
 
-#include "parser.hpp"
+#include "generic_parse.hpp"
 
 namespace ombrel {
 

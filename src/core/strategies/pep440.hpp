@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "parser.hpp"
+#include "generic_parse.hpp"
 
 namespace ombrel {
 

@@ -8,7 +8,8 @@
 #include <string_view>
 #include <variant>
 
-#include "parser.hpp"
+#include "ecosystem.hpp"
+#include "generic_parse.hpp"
 #include "strategies/debian.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/pep440.hpp"
@@ -41,6 +42,8 @@ inline int cmp_prefix(const OrderPrefix& a, const OrderPrefix& b) {
 
 class VersionStrategy {
  public:
+  constexpr VersionStrategy() = default;
+
   virtual std::expected<ParsedRepr, std::string> parse(std::string_view text) const = 0;
   // The same parse, made in `out` (which then holds this strategy's alternative, filled or,
   // on failure, partly filled).

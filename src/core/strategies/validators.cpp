@@ -1,5 +1,6 @@
 #include "strategies/validators.hpp"
 
+#include "message.hpp"
 #include "text.hpp"
 #include "unicode.hpp"
 
@@ -8,27 +9,18 @@ namespace ombrel {
 namespace {
 
 std::unexpected<std::string> empty_message(std::string_view name) {
-  std::string m = "empty ";
-  m += name;
-  m += " version";
-  return std::unexpected(std::move(m));
-}
-
-std::unexpected<std::string> quoted(std::string_view prefix, std::string_view text) {
-  std::string m(prefix);
-  m += '\'';
-  m += text;
-  m += '\'';
-  return std::unexpected(std::move(m));
+  return fail("empty ", name, " version");
 }
 
 std::unexpected<std::string> digit_message(std::string_view name, std::string_view quoted_text) {
-  std::string prefix(name);
-  prefix += " version must start with a digit: ";
-  return quoted(prefix, quoted_text);
+  return fail(name, " version must start with a digit: '", quoted_text, '\'');
 }
 
 }  // namespace
+
+Check no_check(Ecosystem, std::string_view) {
+  return {};
+}
 
 Check validate_digit_start(Ecosystem eco, std::string_view input) {
   const std::string_view t = trim(input);
@@ -40,60 +32,57 @@ Check validate_digit_start(Ecosystem eco, std::string_view input) {
 Check validate_non_empty(Ecosystem eco, std::string_view input) {
   if (trim(input).empty()) {
     // Docker names its versions tags.
-    if (eco == Ecosystem::Docker) return std::unexpected(std::string("empty Docker tag"));
+    if (eco == Ecosystem::Docker) return fail("empty Docker tag");
     return empty_message(eco.message_name());
   }
   return {};
 }
 
-Check validate_composer(std::string_view input) {
+Check validate_composer(Ecosystem eco, std::string_view input) {
   std::string_view t = trim(input);
   t = strip_v(t);
-  if (t.empty()) return empty_message("Composer");
-  if (!is_digit(t[0])) return digit_message("Composer", input);
+  if (t.empty()) return empty_message(eco.message_name());
+  if (!is_digit(t[0])) return digit_message(eco.message_name(), input);
   return {};
 }
 
-Check validate_arch(std::string_view input) {
+Check validate_arch(Ecosystem, std::string_view input) {
   std::string_view t = trim(input);
   if (t.empty()) return empty_message("Arch");
   const std::size_t colon = t.find(':');
   if (colon != std::string_view::npos && digit_run(t) == colon) {
-    if (colon + 1 == t.size()) return quoted("invalid Arch version: ", input);
+    if (colon + 1 == t.size()) return fail("invalid Arch version: '", input, '\'');
     t.remove_prefix(colon + 1);
   }
-  if (!is_alnum(t[0])) return quoted("invalid Arch version: ", input);
+  if (!is_alnum(t[0])) return fail("invalid Arch version: '", input, '\'');
   return {};
 }
 
-Check validate_cran(std::string_view input) {
+Check validate_cran(Ecosystem eco, std::string_view input) {
   const std::string_view t = trim(input);
-  if (t.empty()) return empty_message("R/CRAN");
-  if (!is_digit(t[0])) return digit_message("R/CRAN", t);
+  if (t.empty()) return empty_message(eco.message_name());
+  if (!is_digit(t[0])) return digit_message(eco.message_name(), t);
   for (char c : t)
     if (!is_digit(c) && c != '.' && c != '-')
-      return quoted("R/CRAN version must contain only digits, '.', or '-': ", input);
+      return fail("R/CRAN version must contain only digits, '.', or '-': '", input, '\'');
   return {};
 }
 
-Check validate_go_prefix(std::string_view input) {
+Check validate_go_prefix(Ecosystem, std::string_view input) {
   const std::string_view t = trim(input);
   if (t.size() < 2 || t[0] != 'v' || !is_digit(t[1]))
-    return quoted("Go version must start with a lowercase 'v' prefix: ", input);
+    return fail("Go version must start with a lowercase 'v' prefix: '", input, '\'');
   return {};
 }
 
-Check validate_maven(std::string_view input) {
-  if (auto ok = validate_digit_start(Ecosystem::Maven, input); !ok) return ok;
+Check validate_maven(Ecosystem eco, std::string_view input) {
+  if (auto ok = validate_digit_start(eco, input); !ok) return ok;
   const std::string_view t = trim(input);
   for (std::size_t i = 0; i < t.size();) {
     const CodePoint c = decode_utf8(t, i);
-    if (c.value >= 0x80 && is_numeric(c.value)) {
-      std::string prefix = "Maven version contains a non-ASCII numeral '";
-      prefix += t.substr(i, c.size);
-      prefix += "': ";
-      return quoted(prefix, input);
-    }
+    if (c.value >= 0x80 && is_numeric(c.value))
+      return fail("Maven version contains a non-ASCII numeral '", t.substr(i, c.size), "': '",
+                  input, '\'');
     i += c.size;
   }
   return {};

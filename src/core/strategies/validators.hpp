@@ -5,19 +5,23 @@
 #include <string>
 #include <string_view>
 
-#include "parser.hpp"
+#include "ecosystem.hpp"
 
 namespace ombrel {
 
 using Check = std::expected<void, std::string>;
 
-Check validate_composer(std::string_view input);
-Check validate_arch(std::string_view input);
-Check validate_cran(std::string_view input);
-Check validate_maven(std::string_view input);
+// A check of the raw text in front of a scheme's parser; messages name `eco`.
+using Validator = Check (*)(Ecosystem eco, std::string_view input);
+
+Check no_check(Ecosystem eco, std::string_view input);
 // The shared templates: "empty <name> version" and "<name> version must start with a digit".
 Check validate_digit_start(Ecosystem eco, std::string_view input);
 Check validate_non_empty(Ecosystem eco, std::string_view input);
-Check validate_go_prefix(std::string_view input);
+Check validate_composer(Ecosystem eco, std::string_view input);
+Check validate_arch(Ecosystem eco, std::string_view input);
+Check validate_cran(Ecosystem eco, std::string_view input);
+Check validate_maven(Ecosystem eco, std::string_view input);
+Check validate_go_prefix(Ecosystem eco, std::string_view input);
 
 }  // namespace ombrel

@@ -1,9 +1,8 @@
-// Ecosystem identifiers, the generic tokenised version and ecosystem auto-detection.
+// The generic reading of a version text: tag weights, the tokeniser and the generic parse
+// that every ecosystem's Version keeps.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <expected>
 #include <optional>
 #include <span>
 #include <string>
@@ -13,30 +12,11 @@
 
 namespace ombrel {
 
-class Ecosystem {
- public:
-  // clang-format off
-  enum Id : std::uint8_t {
-    Generic, Semver, Pep440, Debian, Rpm, Ruby, Maven, Go, Npm, Nuget,
-    Composer, Crates, Hex, Swift, Calver, Alpine, Docker, Conda, Arch, Gentoo,
-    Cran, Spack, Dart, Julia, Terraform, Helm, Cpan, Nix, Homebrew, Freebsd,
-  };
-  // clang-format on
-  static constexpr std::size_t count = 30;
-
-  constexpr Ecosystem(Id id = Generic) : id_(id) {}
-  constexpr operator Id() const { return id_; }
-
-  // Canonical names and aliases, ASCII case ignored; nothing is trimmed.
-  static std::expected<Ecosystem, std::string> from_str(std::string_view name);
-  // Canonical lower-case name.
-  std::string_view as_str() const;
-  // The name validation messages use ("PEP 440", "Ruby gem", ...); empty when none.
-  std::string_view message_name() const;
-
- private:
-  Id id_;
-};
+// Tag weights that the rules name; the other listed tags take theirs from the tag table.
+inline constexpr std::int16_t kTildeWeight = -10;    // `~`: below every tag
+inline constexpr std::int16_t kUnlistedRank = 29;    // an unlisted tag: just below a release
+inline constexpr std::int16_t kReleaseWeight = 30;   // "ga", "final", "release": a plain release
+inline constexpr std::int16_t kCaretWeight = 32;     // `^`: just above a release
 
 // One token of a generic version. A tag's text is not stored: it is `len()` bytes at offset
 // `value` of the text that was parsed (lower-cased on use), and its tag weight is
@@ -58,10 +38,10 @@ struct Seg {
   bool is_num() const { return kind == Kind::Num; }
   bool is_tag() const { return kind == Kind::Tag; }
   bool listed() const { return weight != kUnlisted; }
-  // Rank in the tag order: the weight, or 29 (just below a plain release) when unlisted.
-  int rank() const { return listed() ? weight : 29; }
+  // Rank in the tag order: the weight, or kUnlistedRank when unlisted.
+  int rank() const { return listed() ? weight : kUnlistedRank; }
   // Number 0 or a tag of release weight: what is dropped from the end of a list.
-  bool is_null() const { return is_num() ? value == 0 : weight == 30; }
+  bool is_null() const { return is_num() ? value == 0 : weight == kReleaseWeight; }
 
   static Seg num(std::uint64_t v) { return Seg{v, 0, 0, Kind::Num, 0}; }
   static Seg tag(std::size_t off, std::size_t len, std::int16_t weight) {
@@ -122,7 +102,5 @@ struct TokenFlags {
   bool post = false;
 };
 TokenFlags tokenise(std::string_view s, std::size_t base, bool markers, SegVec& out);
-
-Ecosystem autodetect_ecosystem(std::string_view text);
 
 }  // namespace ombrel

@@ -1,6 +1,7 @@
-#include "parser.hpp"
+#include "generic_parse.hpp"
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 #include "text.hpp"
@@ -9,57 +10,21 @@ namespace ombrel {
 
 namespace {
 
-struct EcosystemInfo {
-  std::string_view name;
-  std::string_view message_name;
-  std::array<std::string_view, 3> aliases;
-};
-
-// One row per ecosystem, in enumeration order.
-constexpr std::array<EcosystemInfo, Ecosystem::count> kEcosystems{{
-    {"generic", "", {}},
-    {"semver", "", {"semver_strict", "semver-strict"}},
-    {"pep440", "PEP 440", {"pep-440", "python"}},
-    {"debian", "", {"deb", "dpkg"}},
-    {"rpm", "", {"redhat"}},
-    {"ruby", "Ruby gem", {"gem", "rubygems"}},
-    {"maven", "Maven", {"mvn"}},
-    {"go", "Go", {"golang"}},
-    {"npm", "", {"node", "nodejs"}},
-    {"nuget", "NuGet", {"dotnet"}},
-    {"composer", "Composer", {"php", "packagist"}},
-    {"crates", "", {"cargo", "crates.io"}},
-    {"hex", "", {"elixir", "erlang"}},
-    {"swift", "", {"swiftpm"}},
-    {"calver", "CalVer", {}},
-    {"alpine", "Alpine", {"apk"}},
-    {"docker", "Docker", {"oci"}},
-    {"conda", "Conda", {"mamba"}},
-    {"arch", "Arch", {"pacman", "archlinux"}},
-    {"gentoo", "Gentoo", {"portage"}},
-    {"cran", "R/CRAN", {"r", "r-cran"}},
-    {"spack", "Spack", {}},
-    {"dart", "", {"pub", "flutter"}},
-    {"julia", "", {"pkg"}},
-    {"terraform", "Terraform/OpenTofu", {"opentofu"}},
-    {"helm", "", {"chart", "charts"}},
-    {"cpan", "CPAN", {"perl"}},
-    {"nix", "Nix", {"nixpkgs"}},
-    {"homebrew", "Homebrew", {"brew"}},
-    {"freebsd", "FreeBSD pkg", {"freebsd-pkg"}},
-}};
-
 struct TagWeight {
   std::string_view tag;
   std::int16_t weight;
 };
 
+// clang-format off
 constexpr std::array<TagWeight, 22> kTagWeights{{
-    {"~", -10},      {"dev", -5},       {"a", 0},     {"alpha", 0},  {"b", 10},       {"beta", 10},
-    {"m", 15},       {"milestone", 15}, {"c", 20},    {"rc", 20},    {"cr", 20},      {"pre", 20},
-    {"preview", 20}, {"snapshot", 25},  {"ga", 30},   {"final", 30}, {"release", 30}, {"^", 32},
-    {"p", 35},       {"sp", 35},        {"post", 35}, {"patch", 35},
+    {"~", kTildeWeight},  {"dev", -5},           {"a", 0},               {"alpha", 0},
+    {"b", 10},            {"beta", 10},          {"m", 15},              {"milestone", 15},
+    {"c", 20},            {"rc", 20},            {"cr", 20},             {"pre", 20},
+    {"preview", 20},      {"snapshot", 25},      {"ga", kReleaseWeight}, {"final", kReleaseWeight},
+    {"release", kReleaseWeight}, {"^", kCaretWeight},
+    {"p", 35},            {"sp", 35},            {"post", 35},           {"patch", 35},
 }};
+// clang-format on
 constexpr std::size_t kLongestTag = 9;  // "milestone"
 
 // A word's length and its first seven bytes in lower case, packed into one integer.
@@ -121,43 +86,8 @@ constexpr auto words_of(const Table& table, Field field) {
 
 constexpr WordIndex kTagIndex(words_of(kTagWeights, &TagWeight::tag));
 
-bool contains(std::string_view s, std::string_view needle) {
-  return s.find(needle) != std::string_view::npos;
-}
 
 }  // namespace
-
-std::expected<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
-  // Canonical names as written, the usual case, first; no alias is another row's name.
-  for (std::size_t i = 0; i < kEcosystems.size(); ++i) {
-    const std::string_view row = kEcosystems[i].name;
-    if (row.size() != name.size()) continue;
-    std::size_t k = 0;
-    while (k < row.size() && row[k] == name[k]) ++k;
-    if (k == row.size()) return Ecosystem(static_cast<Id>(i));
-  }
-  for (std::size_t i = 0; i < kEcosystems.size(); ++i) {
-    const auto& row = kEcosystems[i];
-    if (iequals(name, row.name)) return Ecosystem(static_cast<Id>(i));
-    for (auto alias : row.aliases)
-      if (!alias.empty() && iequals(name, alias)) return Ecosystem(static_cast<Id>(i));
-  }
-  std::string msg = "unsupported ecosystem '";
-  msg += ascii_lower(name);
-  msg += "'; expected one of: ";
-  for (std::size_t i = 0; i < kEcosystems.size(); ++i) {
-    if (i) msg += ", ";
-    msg += kEcosystems[i].name;
-  }
-  return std::unexpected(std::move(msg));
-}
-
-std::string_view Ecosystem::as_str() const {
-  return kEcosystems[id_].name;
-}
-std::string_view Ecosystem::message_name() const {
-  return kEcosystems[id_].message_name;
-}
 
 std::optional<std::int32_t> tag_weight(std::string_view tag) {
   for (const auto& t : kTagWeights)
@@ -219,14 +149,14 @@ TokenFlags tokenise_as(std::string_view s, std::size_t base, SegVec& out) {
       const std::size_t len = static_cast<std::size_t>(q - p);
       const std::int16_t w = tag_weight_folded({p, len});
       if (w != Seg::kUnlisted) {
-        pre |= w < 30;
-        post |= w > 30;
+        pre |= w < kReleaseWeight;
+        post |= w > kReleaseWeight;
       }
       emit(Seg::tag(base + static_cast<std::size_t>(p - begin), len, w));
       p = q;
     } else if (Markers && (c == '~' || c == '^')) {
       const bool tilde = c == '~';
-      emit(Seg::tag(base + static_cast<std::size_t>(p - begin), 1, tilde ? -10 : 32));
+      emit(Seg::tag(base + static_cast<std::size_t>(p - begin), 1, tilde ? kTildeWeight : kCaretWeight));
       (tilde ? pre : post) = 1;
       ++p;
     } else {
@@ -271,58 +201,6 @@ ParsedVersion parse_generic(std::string_view text) {
   pv.raw.assign(text);
   parse_generic_into(text, pv);
   return pv;
-}
-
-Ecosystem autodetect_ecosystem(std::string_view text) {
-  const std::string s = ascii_lower(text);
-  const std::string_view v = s;
-  if (contains(v, "!")) return Ecosystem::Pep440;
-  if (contains(v, "~")) return Ecosystem::Debian;
-  if (contains(v, "^")) return Ecosystem::Rpm;
-  if (contains(v, ".post") || contains(v, ".dev")) return Ecosystem::Pep440;
-  if (v.ends_with("+incompatible")) return Ecosystem::Go;
-  if (v.ends_with("-snapshot")) return Ecosystem::Maven;
-  if (contains(v, "py") && contains(v, "_")) return Ecosystem::Conda;
-  for (auto m : {"_alpha", "_beta", "_p", "_rc", "_pre"})
-    if (contains(v, m)) return Ecosystem::Alpine;
-  if (contains(v, "+deb") || contains(v, "+ubuntu")) return Ecosystem::Debian;
-  for (std::string_view m : {".el", ".fc", ".amzn"}) {
-    const std::size_t at = v.find(m);
-    if (at != std::string_view::npos && at + m.size() < v.size() && is_digit(v[at + m.size()]))
-      return Ecosystem::Rpm;
-  }
-  if (v.size() >= 3) {
-    for (std::size_t i = 0; i + 2 < v.size(); ++i) {
-      if (!is_digit(v[i])) continue;
-      if ((v[i + 1] == 'a' || v[i + 1] == 'b') && is_digit(v[i + 2])) return Ecosystem::Pep440;
-      if (i + 3 < v.size() && v[i + 1] == 'r' && v[i + 2] == 'c' && is_digit(v[i + 3]))
-        return Ecosystem::Pep440;
-    }
-  }
-  const std::size_t r = v.rfind("-r");
-  if (r != std::string_view::npos && r != 0 && r + 2 < v.size() &&
-      digit_run(v, r + 2) == v.size() - r - 2)
-    return Ecosystem::Alpine;
-  if (!contains(v, "-") && !contains(v, "_")) {
-    std::size_t start = 0;
-    while (true) {
-      const std::size_t dot = v.find('.', start);
-      const std::string_view piece =
-          v.substr(start, dot == std::string_view::npos ? v.npos : dot - start);
-      if (piece == "rc" || piece == "pre" || piece.starts_with("beta") ||
-          piece.starts_with("alpha"))
-        return Ecosystem::Ruby;
-      if (dot == std::string_view::npos) break;
-      start = dot + 1;
-    }
-  }
-  const std::size_t lead = digit_run(v);
-  if (lead > 0 && contains(v, ".")) {
-    if (auto year = parse_u64(v.substr(0, lead));
-        year && *year <= UINT32_MAX && *year >= 1990 && *year <= 2100)
-      return Ecosystem::Calver;
-  }
-  return Ecosystem::Generic;
 }
 
 }  // namespace ombrel

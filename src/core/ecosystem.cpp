@@ -1,0 +1,185 @@
+#include "ecosystem.hpp"
+
+#include "autodetect.hpp"
+#include "message.hpp"
+#include "strategies/schemes.hpp"
+#include "text.hpp"
+
+namespace ombrel {
+
+// clang-format off
+constexpr std::array<EcosystemRow, Ecosystem::count> kEcosystems{{
+    {.id = Ecosystem::Generic, .name = "generic", .message_name = "", .aliases = {},
+     .strategy = &kStrategy<GenericStrategy, Ecosystem::Generic>,
+     .purl_types = {"generic"}, .osv_names = {}, .vers_type = "generic"},
+    {.id = Ecosystem::Semver, .name = "semver", .message_name = "",
+     .aliases = {"semver_strict", "semver-strict"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Semver>,
+     .purl_types = {}, .osv_names = {}, .vers_type = "semver"},
+    {.id = Ecosystem::Pep440, .name = "pep440", .message_name = "PEP 440",
+     .aliases = {"pep-440", "python"},
+     .strategy = &kStrategy<Pep440Strategy, Ecosystem::Pep440>,
+     .purl_types = {"pypi", "python"}, .osv_names = {"pypi"}, .vers_type = "pypi"},
+    {.id = Ecosystem::Debian, .name = "debian", .message_name = "", .aliases = {"deb", "dpkg"},
+     .strategy = &kStrategy<DebianStrategy, Ecosystem::Debian>,
+     .purl_types = {"deb", "debian"}, .osv_names = {"ubuntu"}, .vers_type = "deb"},
+    {.id = Ecosystem::Rpm, .name = "rpm", .message_name = "", .aliases = {"redhat"},
+     .strategy = &kStrategy<RpmStrategy, Ecosystem::Rpm>,
+     .purl_types = {"rpm"}, .osv_names = {"rocky linux", "almalinux", "red hat"},
+     .vers_type = "rpm"},
+    {.id = Ecosystem::Ruby, .name = "ruby", .message_name = "Ruby gem",
+     .aliases = {"gem", "rubygems"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Ruby>,
+     .purl_types = {"gem", "rubygems"}, .osv_names = {}, .vers_type = "gem"},
+    {.id = Ecosystem::Maven, .name = "maven", .message_name = "Maven", .aliases = {"mvn"},
+     .strategy = &kStrategy<MavenStrategy, Ecosystem::Maven>,
+     .purl_types = {"maven"}, .osv_names = {}, .vers_type = "maven"},
+    {.id = Ecosystem::Go, .name = "go", .message_name = "Go", .aliases = {"golang"},
+     .strategy = &kStrategy<GoStrategy, Ecosystem::Go>,
+     .purl_types = {"go", "golang"}, .osv_names = {}, .vers_type = "golang"},
+    {.id = Ecosystem::Npm, .name = "npm", .message_name = "", .aliases = {"node", "nodejs"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Npm>,
+     .purl_types = {"npm"}, .osv_names = {}, .vers_type = "npm"},
+    {.id = Ecosystem::Nuget, .name = "nuget", .message_name = "NuGet", .aliases = {"dotnet"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Nuget>,
+     .purl_types = {"nuget"}, .osv_names = {}, .vers_type = "nuget"},
+    {.id = Ecosystem::Composer, .name = "composer", .message_name = "Composer",
+     .aliases = {"php", "packagist"},
+     .strategy = &kStrategy<ComposerStrategy, Ecosystem::Composer>,
+     .purl_types = {"composer"}, .osv_names = {}, .vers_type = "composer"},
+    {.id = Ecosystem::Crates, .name = "crates", .message_name = "",
+     .aliases = {"cargo", "crates.io"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Crates>,
+     .purl_types = {"cargo", "crates"}, .osv_names = {}, .vers_type = "cargo"},
+    {.id = Ecosystem::Hex, .name = "hex", .message_name = "", .aliases = {"elixir", "erlang"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Hex>,
+     .purl_types = {"hex"}, .osv_names = {}, .vers_type = "hex"},
+    {.id = Ecosystem::Swift, .name = "swift", .message_name = "", .aliases = {"swiftpm"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Swift>,
+     .purl_types = {"swift"}, .osv_names = {}, .vers_type = "swift"},
+    {.id = Ecosystem::Calver, .name = "calver", .message_name = "CalVer", .aliases = {},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Calver>,
+     .purl_types = {}, .osv_names = {}, .vers_type = "calver"},
+    {.id = Ecosystem::Alpine, .name = "alpine", .message_name = "Alpine", .aliases = {"apk"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Alpine>,
+     .purl_types = {"apk", "alpine"}, .osv_names = {}, .vers_type = "apk"},
+    {.id = Ecosystem::Docker, .name = "docker", .message_name = "Docker", .aliases = {"oci"},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Docker>,
+     .purl_types = {"oci", "docker"}, .osv_names = {}, .vers_type = "oci"},
+    {.id = Ecosystem::Conda, .name = "conda", .message_name = "Conda", .aliases = {"mamba"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Conda>,
+     .purl_types = {"conda"}, .osv_names = {}, .vers_type = "conda"},
+    {.id = Ecosystem::Arch, .name = "arch", .message_name = "Arch",
+     .aliases = {"pacman", "archlinux"},
+     .strategy = &kStrategy<ArchStrategy, Ecosystem::Arch>,
+     .purl_types = {"arch", "pacman"}, .osv_names = {}, .vers_type = "alpm"},
+    {.id = Ecosystem::Gentoo, .name = "gentoo", .message_name = "Gentoo", .aliases = {"portage"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Gentoo>,
+     .purl_types = {"gentoo", "portage"}, .osv_names = {}, .vers_type = "ebuild"},
+    {.id = Ecosystem::Cran, .name = "cran", .message_name = "R/CRAN", .aliases = {"r", "r-cran"},
+     .strategy = &kStrategy<CranStrategy, Ecosystem::Cran>,
+     .purl_types = {"cran", "r"}, .osv_names = {}, .vers_type = "cran"},
+    {.id = Ecosystem::Spack, .name = "spack", .message_name = "Spack", .aliases = {},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Spack>,
+     .purl_types = {"spack"}, .osv_names = {}, .vers_type = "spack"},
+    {.id = Ecosystem::Dart, .name = "dart", .message_name = "", .aliases = {"pub", "flutter"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Dart>,
+     .purl_types = {"pub", "dart"}, .osv_names = {}, .vers_type = "pub"},
+    {.id = Ecosystem::Julia, .name = "julia", .message_name = "", .aliases = {"pkg"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Julia>,
+     .purl_types = {"julia"}, .osv_names = {}, .vers_type = "julia"},
+    {.id = Ecosystem::Terraform, .name = "terraform", .message_name = "Terraform/OpenTofu",
+     .aliases = {"opentofu"},
+     .strategy = &kStrategy<DigitStart, Ecosystem::Terraform>,
+     .purl_types = {"terraform", "opentofu"}, .osv_names = {}, .vers_type = "terraform"},
+    {.id = Ecosystem::Helm, .name = "helm", .message_name = "", .aliases = {"chart", "charts"},
+     .strategy = &kStrategy<SemverStrategy, Ecosystem::Helm>,
+     .purl_types = {"helm"}, .osv_names = {}, .vers_type = "helm"},
+    {.id = Ecosystem::Cpan, .name = "cpan", .message_name = "CPAN", .aliases = {"perl"},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Cpan>,
+     .purl_types = {"cpan", "perl"}, .osv_names = {}, .vers_type = "cpan"},
+    {.id = Ecosystem::Nix, .name = "nix", .message_name = "Nix", .aliases = {"nixpkgs"},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Nix>,
+     .purl_types = {"nix", "nixpkgs"}, .osv_names = {}, .vers_type = "nix"},
+    {.id = Ecosystem::Homebrew, .name = "homebrew", .message_name = "Homebrew",
+     .aliases = {"brew"},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Homebrew>,
+     .purl_types = {"brew", "homebrew"}, .osv_names = {}, .vers_type = "homebrew"},
+    {.id = Ecosystem::Freebsd, .name = "freebsd", .message_name = "FreeBSD pkg",
+     .aliases = {"freebsd-pkg"},
+     .strategy = &kStrategy<NonEmpty, Ecosystem::Freebsd>,
+     .purl_types = {"pkg", "freebsd"}, .osv_names = {}, .vers_type = "freebsd"},
+}};
+// clang-format on
+
+namespace {
+
+// Each row stands at its ecosystem's position, and every row is there: a missing one would
+// leave a row of zeros, which is Generic's id at a later position.
+constexpr bool rows_in_place() {
+  for (std::size_t i = 0; i < kEcosystems.size(); ++i)
+    if (kEcosystems[i].id != i || kEcosystems[i].name.empty() || !kEcosystems[i].strategy ||
+        kEcosystems[i].vers_type.empty())
+      return false;
+  return true;
+}
+static_assert(rows_in_place(), "kEcosystems holds one row per ecosystem, in enumeration order");
+
+// The word `auto` is four bytes equal to "auto" ignoring ASCII case.
+constexpr bool names_auto(std::string_view s) {
+  return iequals(s, "auto");
+}
+
+}  // namespace
+
+std::expected<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
+  // Canonical names as written, the usual case, first; no alias is another row's name.
+  for (const EcosystemRow& row : kEcosystems) {
+    if (row.name.size() != name.size()) continue;
+    std::size_t k = 0;
+    while (k < row.name.size() && row.name[k] == name[k]) ++k;
+    if (k == row.name.size()) return Ecosystem(row.id);
+  }
+  for (const EcosystemRow& row : kEcosystems) {
+    if (iequals(name, row.name)) return Ecosystem(row.id);
+    for (auto alias : row.aliases)
+      if (!alias.empty() && iequals(name, alias)) return Ecosystem(row.id);
+  }
+  std::string msg = message("unsupported ecosystem '", ascii_lower(name), "'; expected one of: ");
+  for (const EcosystemRow& row : kEcosystems) {
+    if (row.id) msg += ", ";
+    msg += row.name;
+  }
+  return std::unexpected(std::move(msg));
+}
+
+std::optional<Ecosystem> Ecosystem::from_purl_type(std::string_view type) {
+  for (const EcosystemRow& row : kEcosystems)
+    for (auto t : row.purl_types)
+      if (!t.empty() && t == type) return Ecosystem(row.id);
+  return std::nullopt;
+}
+
+std::optional<Ecosystem> Ecosystem::from_osv_name(std::string_view name) {
+  for (const EcosystemRow& row : kEcosystems)
+    for (auto n : row.osv_names)
+      if (!n.empty() && iequals(name, n)) return Ecosystem(row.id);
+  return std::nullopt;
+}
+
+std::expected<EcosystemArg, std::string> EcosystemArg::read(std::string_view name,
+                                                            bool auto_allowed) {
+  if (auto_allowed && names_auto(name)) return EcosystemArg(Ecosystem::Generic, true);
+  auto eco = Ecosystem::from_str(name);
+  if (!eco) return failure(eco);
+  return EcosystemArg(*eco, false);
+}
+
+Ecosystem EcosystemArg::resolve(const AutoSample& sample) const {
+  if (!auto_) return eco_;
+  if (const auto* text = std::get_if<std::string_view>(&sample)) return autodetect_ecosystem(*text);
+  if (const auto* known = std::get_if<Ecosystem>(&sample)) return *known;
+  return Ecosystem::Generic;  // nothing to detect from (an empty list)
+}
+
+}  // namespace ombrel

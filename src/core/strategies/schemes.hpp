@@ -1,0 +1,194 @@
+// The schemes and the one template that makes a strategy of each: a scheme is a parse and an
+// ordering; SchemeStrategy gives it its owned, in-place and on-the-stack forms behind the
+// check of its ecosystem. Included by the ecosystem table, which holds the strategy objects.
+#pragma once
+
+#include "message.hpp"
+#include "strategies/generic.hpp"
+#include "strategies/registry.hpp"
+#include "strategies/validators.hpp"
+
+namespace ombrel {
+
+namespace scheme_detail {
+
+template <class T>
+const T& as(const ParsedRepr& r) {
+  return *std::get_if<T>(&r);  // callers only pair values of the strategy's own variant
+}
+
+// A parser's result moved into `out`.
+template <class T>
+Check moved(std::expected<T, std::string>&& r, T& out) {
+  if (!r) return failure(r);
+  out = std::move(*r);
+  return {};
+}
+
+}  // namespace scheme_detail
+
+// A scheme is a parse into one alternative of ParsedRepr (`Owned`, made in place), a parse of a
+// text that the caller keeps (`Local`, which lives on the stack and copies nothing out of the
+// text), and one ordering of the `View` that both give (a local parse with its text).
+struct GenericScheme {
+  using Owned = ParsedVersion;
+  using Local = GenericParse;
+  struct View {
+    const GenericParse& parse;
+    std::string_view text;
+  };
+  static Check parse(std::string_view text, Owned& out) {
+    out.raw.assign(text);
+    parse_generic_into(text, out);
+    return {};
+  }
+  static Check parse_local(std::string_view text, Local& out) {
+    parse_generic_into(text, out);
+    return {};
+  }
+  static View view(const Owned& v) { return {v, v.raw}; }
+  static View view(const Local& v, std::string_view text) { return {v, text}; }
+  static int compare(const View& a, const View& b) {
+    return cmp_generic(a.parse, a.text, b.parse, b.text);
+  }
+  // cmp_generic orders by the epoch, then segment by segment; where both sides have numbers
+  // up to a position, the first that differ decide (a number beyond the effective length is a
+  // trailing 0, which orders as the end of the list does against a number).
+  static OrderPrefix prefix(const GenericParse& v) {
+    OrderPrefix p{v.epoch, {}, 0};
+    while (p.count < p.nums.size() && p.count < v.segments.size() && v.segments[p.count].is_num())
+      p.nums[p.count] = v.segments[p.count].value, ++p.count;
+    return p;
+  }
+};
+
+struct SemverScheme {
+  using Owned = StrictSemver;
+  using Local = SemverView;
+  static Check parse(std::string_view text, Owned& out) {
+    return scheme_detail::moved(parse_semver_strict(text), out);
+  }
+  static Check parse_local(std::string_view text, Local& out) {
+    return parse_semver_into(text, out);
+  }
+  static SemverView view(const Owned& v) { return v.view(); }
+  static const SemverView& view(const Local& v, std::string_view) { return v; }
+  static int compare(const SemverView& a, const SemverView& b) { return cmp_semver_strict(a, b); }
+  static OrderPrefix prefix(const Owned& v) { return {0, {v.major, v.minor, v.patch}, 3}; }
+};
+
+// Debian and RPM: the [epoch:]main[-tail] split, ordered by `Cmp`.
+template <class T, Check (*ParseInto)(std::string_view, EpochSplit&),
+          std::expected<T, std::string> (*Parse)(std::string_view),
+          int (*Cmp)(const EpochSplit&, const EpochSplit&)>
+struct SplitScheme {
+  using Owned = T;
+  using Local = EpochSplit;
+  static Check parse(std::string_view text, Owned& out) { return scheme_detail::moved(Parse(text), out); }
+  static Check parse_local(std::string_view text, Local& out) { return ParseInto(text, out); }
+  static EpochSplit view(const Owned& v) { return v.view(); }
+  static const EpochSplit& view(const Local& v, std::string_view) { return v; }
+  static int compare(const EpochSplit& a, const EpochSplit& b) { return Cmp(a, b); }
+  static OrderPrefix prefix(const Owned& v) { return {v.epoch, {}, 0}; }
+};
+using DebianScheme = SplitScheme<DebianVersion, parse_debian_into, parse_debian, cmp_debian>;
+using RpmScheme = SplitScheme<RpmVersion, parse_rpm_into, parse_rpm, cmp_rpm>;
+
+struct Pep440Scheme {
+  using Owned = Pep440Version;
+  using Local = Pep440Parse;
+  static Check parse(std::string_view text, Owned& out) { return parse_pep440_into(text, out); }
+  static Check parse_local(std::string_view text, Local& out) {
+    return parse_pep440_into(text, out);
+  }
+  static Pep440View view(const Owned& v) { return v.view(); }
+  static Pep440View view(const Local& v, std::string_view text) { return v.view(text); }
+  static int compare(const Pep440View& a, const Pep440View& b) { return cmp_pep440(a, b); }
+  static OrderPrefix prefix(const Owned& v) { return GenericScheme::prefix(v.base); }
+};
+
+// Maven's item tree has no borrowed form: its local parse is the owned one.
+struct MavenScheme {
+  using Owned = MavenVersion;
+  using Local = MavenVersion;
+  static Check parse(std::string_view text, Owned& out) { return scheme_detail::moved(parse_maven(text), out); }
+  static Check parse_local(std::string_view text, Local& out) {
+    auto v = parse_maven(text);
+    if (!v) return failure(v);
+    out = std::move(*v);
+    return {};
+  }
+  static const MavenVersion& view(const Owned& v) { return v; }
+  static const MavenVersion& view(const Local& v, std::string_view) { return v; }
+  static int compare(const MavenVersion& a, const MavenVersion& b) {
+    return cmp_list(a.items, b.items);
+  }
+  static OrderPrefix prefix(const Owned&) { return {}; }
+};
+
+// A strategy is a scheme behind the check of its ecosystem.
+template <class Scheme, Validator Validate = no_check>
+class SchemeStrategy final : public VersionStrategy {
+  using Owned = typename Scheme::Owned;
+  using Local = typename Scheme::Local;
+
+ public:
+  constexpr explicit SchemeStrategy(Ecosystem eco) : eco_(eco) {}
+
+  std::expected<ParsedRepr, std::string> parse(std::string_view text) const override {
+    ParsedRepr r;
+    if (auto ok = parse_into(text, r); !ok) return failure(ok);
+    return r;
+  }
+  Check parse_into(std::string_view text, ParsedRepr& out) const override {
+    if (auto ok = Validate(eco_, text); !ok) return ok;
+    return Scheme::parse(text, out.emplace<Owned>());
+  }
+  int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
+    return Scheme::compare(Scheme::view(scheme_detail::as<Owned>(a)), Scheme::view(scheme_detail::as<Owned>(b)));
+  }
+  std::expected<int, std::string> compare_texts(std::string_view a,
+                                                std::string_view b) const override {
+    Local la, lb;
+    if (auto ok = local(a, la); !ok) return failure(ok);
+    if (auto ok = local(b, lb); !ok) return failure(ok);
+    return Scheme::compare(Scheme::view(la, a), Scheme::view(lb, b));
+  }
+  std::expected<int, std::string> compare_with_text(const ParsedRepr& a,
+                                                    std::string_view b) const override {
+    Local lb;
+    if (auto ok = local(b, lb); !ok) return failure(ok);
+    return Scheme::compare(Scheme::view(scheme_detail::as<Owned>(a)), Scheme::view(lb, b));
+  }
+  OrderPrefix order_prefix(const ParsedRepr& a) const override {
+    return Scheme::prefix(scheme_detail::as<Owned>(a));
+  }
+
+ private:
+  Check local(std::string_view text, Local& out) const {
+    if (auto ok = Validate(eco_, text); !ok) return ok;
+    return Scheme::parse_local(text, out);
+  }
+
+  Ecosystem eco_;
+};
+
+using GenericStrategy = SchemeStrategy<GenericScheme>;
+using SemverStrategy = SchemeStrategy<SemverScheme>;
+using GoStrategy = SchemeStrategy<SemverScheme, validate_go_prefix>;
+using Pep440Strategy = SchemeStrategy<Pep440Scheme>;
+using DebianStrategy = SchemeStrategy<DebianScheme>;
+using RpmStrategy = SchemeStrategy<RpmScheme>;
+using MavenStrategy = SchemeStrategy<MavenScheme, validate_maven>;
+// The light ecosystems: a check of the raw text naming the ecosystem, then the generic scheme.
+using DigitStart = SchemeStrategy<GenericScheme, validate_digit_start>;
+using NonEmpty = SchemeStrategy<GenericScheme, validate_non_empty>;
+using ComposerStrategy = SchemeStrategy<GenericScheme, validate_composer>;
+using ArchStrategy = SchemeStrategy<GenericScheme, validate_arch>;
+using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
+
+// The strategy object of one ecosystem.
+template <class Strategy, Ecosystem::Id Eco>
+inline constexpr Strategy kStrategy{Eco};
+
+}  // namespace ombrel
