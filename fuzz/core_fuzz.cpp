@@ -67,8 +67,8 @@ void check_hash(Ecosystem eco, const std::vector<std::string_view>& texts,
   for (std::size_t i = 0; i < parsed.size(); ++i)
     for (std::size_t j = i + 1; j < parsed.size(); ++j)
       if (compare_for_ecosystem(eco, parsed[i], parsed[j]) == 0)
-        check(version_hash(parse_generic(texts[i]), parsed[i]) ==
-                  version_hash(parse_generic(texts[j]), parsed[j]),
+        check(version_hash(eco, parse_generic(texts[i]), parsed[i]) ==
+                  version_hash(eco, parse_generic(texts[j]), parsed[j]),
               "equal versions hash alike");
 }
 

@@ -61,13 +61,13 @@ NormalisedSegs normalise_segments(std::span<const Seg> segs) {
   return {kept.first(release), kept.subspan(first_tag)};
 }
 
-std::int64_t version_hash(const ParsedVersion& parsed, const ParsedRepr& repr) {
-  if (const auto* maven = std::get_if<MavenVersion>(&repr))
-    return hash_generic(parse_generic(maven->canonical()));
+std::int64_t version_hash(Ecosystem eco, const ParsedVersion& parsed, const ParsedRepr& repr) {
+  if (const auto canonical = eco.strategy().canonical(repr))
+    return hash_generic(parse_generic(*canonical));
   return hash_generic(parsed);
 }
 
-std::vector<KeyItem> sort_key(const ParsedVersion& parsed, const ParsedRepr& repr) {
+std::vector<KeyItem> sort_key(Ecosystem eco, const ParsedVersion& parsed, const ParsedRepr& repr) {
   std::vector<KeyItem> out;
   out.reserve(parsed.segments.size() + 2);
   out.push_back({KeyItem::kNum, capped(parsed.epoch), {}});
@@ -79,14 +79,13 @@ std::vector<KeyItem> sort_key(const ParsedVersion& parsed, const ParsedRepr& rep
       out.push_back({KeyItem::kTag, s.rank(), view.tag_bytes(s)});
   });
   append_end(out);
-  const auto* pep = std::get_if<Pep440Version>(&repr);
-  if (!pep || !pep->local) return out;
-  const SegSpan local = pep->local_view();
-  for (const Seg& s : local.segs.first(effective_len(local.segs))) {
+  const auto local = eco.strategy().local_label(repr);
+  if (!local) return out;
+  for (const Seg& s : local->segs.first(effective_len(local->segs))) {
     if (s.is_num())
       out.push_back({KeyItem::kNum, capped(s.value), {}});
     else
-      out.push_back({KeyItem::kTag, kUnlistedRank, local.tag_bytes(s)});
+      out.push_back({KeyItem::kTag, kUnlistedRank, local->tag_bytes(s)});
   }
   append_end(out);
   return out;

@@ -27,10 +27,10 @@ struct NormalisedSegs {
 
 NormalisedSegs normalise_segments(std::span<const Seg> segs);
 
-// SipHash-1-3 with a zero key over the epoch and the normalised segments; never -1. A Maven
-// version is hashed from the generic parse of its canonical rendering, so that versions
-// Maven holds equal hash alike.
-std::int64_t version_hash(const ParsedVersion& parsed, const ParsedRepr& repr);
+// SipHash-1-3 with a zero key over the epoch and the normalised segments; never -1. A version
+// with a canonical text (Maven's) is hashed from the generic parse of that text, so that
+// versions its ecosystem holds equal hash alike.
+std::int64_t version_hash(Ecosystem eco, const ParsedVersion& parsed, const ParsedRepr& repr);
 
 // One item of a sort key: (kind, value, text), compared as a Python tuple.
 struct KeyItem {
@@ -42,8 +42,8 @@ struct KeyItem {
   std::string_view text;  // a tag as written in the version text (lower-case it on use)
 };
 
-// Epoch, normalised segments and an end marker; for PEP 440 also the trimmed local label
-// followed by a second end marker. Texts point into `parsed` and `repr`.
-std::vector<KeyItem> sort_key(const ParsedVersion& parsed, const ParsedRepr& repr);
+// Epoch, normalised segments and an end marker; where the parse has a local label (PEP 440)
+// also the trimmed label followed by a second end marker. Texts point into `parsed` and `repr`.
+std::vector<KeyItem> sort_key(Ecosystem eco, const ParsedVersion& parsed, const ParsedRepr& repr);
 
 }  // namespace ombrel

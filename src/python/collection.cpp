@@ -18,8 +18,9 @@ const ParsedRepr* stored_parse(PyObject* obj, Ecosystem eco) {
   if (!is_version(obj)) return nullptr;
   const VersionObject* v = as_version(obj);
   if (v->ecosystem == eco) return &v->repr;
-  // The generic strategy and the light ones that reuse its parse store the generic parse.
-  if (eco == Ecosystem::Generic && std::holds_alternative<ParsedVersion>(v->repr)) return &v->repr;
+  // The generic strategy checks nothing, so a parse of its form made under another ecosystem
+  // (one of the light ones that reuse its parse) is the one it would make.
+  if (eco == Ecosystem::Generic && same_form(v->ecosystem, eco)) return &v->repr;
   return nullptr;
 }
 

@@ -25,16 +25,11 @@ struct VersionParts {
   Ecosystem ecosystem;
 };
 
-// The generic parse of `raw`. The generic-based strategies have just made it, so it is
-// copied from their result rather than parsed again.
-ParsedVersion generic_parse_of(const ParsedRepr& repr, std::string_view raw) {
-  if (const auto* pv = std::get_if<ParsedVersion>(&repr)) return *pv;
-  if (const auto* pep = std::get_if<Pep440Version>(&repr)) return pep->base;
-  return parse_generic(raw);
-}
-
 VersionParts parts_of(ParsedRepr&& repr, Ecosystem eco, std::string_view raw) {
-  ParsedVersion parsed = generic_parse_of(repr, raw);
+  // The generic-based strategies have just made the generic parse: it is copied from their
+  // result rather than made again.
+  const ParsedVersion* made = eco.strategy().generic_parse(repr);
+  ParsedVersion parsed = made ? *made : parse_generic(raw);
   return {std::move(parsed), std::move(repr), eco};
 }
 
@@ -268,7 +263,7 @@ PyObject* version_richcompare(PyObject* self, PyObject* other, int op) {
 Py_hash_t version_hash_slot(PyObject* self) {
   try {
     const VersionObject* v = as_version(self);
-    return static_cast<Py_hash_t>(version_hash(v->parsed, v->repr));
+    return static_cast<Py_hash_t>(version_hash(v->ecosystem, v->parsed, v->repr));
   } catch (const std::bad_alloc&) {
     PyErr_NoMemory();
     return -1;
@@ -310,7 +305,7 @@ PyObject* key_item(const KeyItem& item) {
 
 PyObject* sort_key_impl(PyObject* self, const Args&) {
   const VersionObject* v = as_version(self);
-  const std::vector<KeyItem> items = sort_key(v->parsed, v->repr);
+  const std::vector<KeyItem> items = sort_key(v->ecosystem, v->parsed, v->repr);
   return tuple_of(items.size(), [&](std::size_t i) { return key_item(items[i]); });
 }
 

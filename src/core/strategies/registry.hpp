@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <expected>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -61,6 +62,17 @@ class VersionStrategy {
   // The prefix of a parse of this strategy (see OrderPrefix).
   virtual OrderPrefix order_prefix(const ParsedRepr& a) const = 0;
 
+  // What a Version reads of a parse besides its order.
+  // The alternative of ParsedRepr that this strategy's parses hold.
+  virtual std::size_t form() const = 0;
+  // The generic parse that a parse of this strategy holds, if it holds one.
+  virtual const ParsedVersion* generic_parse(const ParsedRepr& a) const = 0;
+  // The canonical text of a parse, where versions that order equal can be written apart
+  // (Maven's "1.0" and "1"): hashes are made from it.
+  virtual std::optional<std::string> canonical(const ParsedRepr& a) const = 0;
+  // A label ordered after the version itself (PEP 440's local label), if the parse has one.
+  virtual std::optional<SegSpan> local_label(const ParsedRepr& a) const = 0;
+
  protected:
   ~VersionStrategy() = default;
 };
@@ -73,5 +85,7 @@ std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
 std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRepr& a,
                                                   std::string_view b);
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
+// Whether parses made under `a` have the form that `b`'s strategy reads.
+bool same_form(Ecosystem a, Ecosystem b);
 
 }  // namespace ombrel

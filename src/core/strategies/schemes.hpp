@@ -3,6 +3,8 @@
 // check of its ecosystem. Included by the ecosystem table, which holds the strategy objects.
 #pragma once
 
+#include <type_traits>
+
 #include "message.hpp"
 #include "strategies/generic.hpp"
 #include "strategies/registry.hpp"
@@ -25,11 +27,21 @@ Check moved(std::expected<T, std::string>&& r, T& out) {
   return {};
 }
 
+template <class T, std::size_t I = 0>
+constexpr std::size_t form_of() {
+  if constexpr (std::is_same_v<std::variant_alternative_t<I, ParsedRepr>, T>)
+    return I;
+  else
+    return form_of<T, I + 1>();
+}
+
 }  // namespace scheme_detail
 
 // A scheme is a parse into one alternative of ParsedRepr (`Owned`, made in place), a parse of a
 // text that the caller keeps (`Local`, which lives on the stack and copies nothing out of the
 // text), and one ordering of the `View` that both give (a local parse with its text).
+// Optional members say more of an owned parse: `generic` the generic parse it holds,
+// `canonical` its canonical text, `local_label` a label ordered after it.
 struct GenericScheme {
   using Owned = ParsedVersion;
   using Local = GenericParse;
@@ -46,6 +58,7 @@ struct GenericScheme {
     parse_generic_into(text, out);
     return {};
   }
+  static const ParsedVersion* generic(const Owned& v) { return &v; }
   static View view(const Owned& v) { return {v, v.raw}; }
   static View view(const Local& v, std::string_view text) { return {v, text}; }
   static int compare(const View& a, const View& b) {
@@ -105,6 +118,11 @@ struct Pep440Scheme {
   static Pep440View view(const Local& v, std::string_view text) { return v.view(text); }
   static int compare(const Pep440View& a, const Pep440View& b) { return cmp_pep440(a, b); }
   static OrderPrefix prefix(const Owned& v) { return GenericScheme::prefix(v.base); }
+  static const ParsedVersion* generic(const Owned& v) { return &v.base; }
+  static std::optional<SegSpan> local_label(const Owned& v) {
+    if (!v.local) return std::nullopt;
+    return v.local_view();
+  }
 };
 
 // Maven's item tree has no borrowed form: its local parse is the owned one.
@@ -124,6 +142,7 @@ struct MavenScheme {
     return cmp_list(a.items, b.items);
   }
   static OrderPrefix prefix(const Owned&) { return {}; }
+  static std::string canonical(const Owned& v) { return v.canonical(); }
 };
 
 // A strategy is a scheme behind the check of its ecosystem.
@@ -162,6 +181,25 @@ class SchemeStrategy final : public VersionStrategy {
   }
   OrderPrefix order_prefix(const ParsedRepr& a) const override {
     return Scheme::prefix(scheme_detail::as<Owned>(a));
+  }
+  std::size_t form() const override { return scheme_detail::form_of<Owned>(); }
+  const ParsedVersion* generic_parse(const ParsedRepr& a) const override {
+    if constexpr (requires(const Owned& v) { Scheme::generic(v); })
+      return Scheme::generic(scheme_detail::as<Owned>(a));
+    else
+      return nullptr;
+  }
+  std::optional<std::string> canonical(const ParsedRepr& a) const override {
+    if constexpr (requires(const Owned& v) { Scheme::canonical(v); })
+      return Scheme::canonical(scheme_detail::as<Owned>(a));
+    else
+      return std::nullopt;
+  }
+  std::optional<SegSpan> local_label(const ParsedRepr& a) const override {
+    if constexpr (requires(const Owned& v) { Scheme::local_label(v); })
+      return Scheme::local_label(scheme_detail::as<Owned>(a));
+    else
+      return std::nullopt;
   }
 
  private:
