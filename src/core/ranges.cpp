@@ -5,6 +5,7 @@
 #include <span>
 
 #include "strategies/registry.hpp"
+#include "message.hpp"
 #include "text.hpp"
 
 namespace ombrel {
@@ -41,14 +42,6 @@ bool has_wildcard_component(std::string_view s) {
   for (std::size_t i = 1; i < s.size(); ++i)
     if (s[i - 1] == '.' && is_wildcard_char(s[i])) return true;
   return false;
-}
-
-std::unexpected<std::string> fail(std::string_view head, std::string_view text,
-                                  std::string_view tail = "'") {
-  std::string m;
-  m.reserve(head.size() + text.size() + tail.size());
-  m.append(head).append(text).append(tail);
-  return std::unexpected(std::move(m));
 }
 
 void add(Branch& branch, Op op, std::string version) {
@@ -93,7 +86,7 @@ void add_shorthand(Branch& branch, const std::array<std::uint64_t, 3>& lower, in
 
 Result caret(std::string_view token, Branch& branch) {
   const auto p = parse_num_prefix(token.substr(1));
-  if (!p) return fail("invalid caret range: '", token);
+  if (!p) return fail("invalid caret range: '", token, '\'');
   const auto& n = p->nums;
   add_shorthand(branch, n, n[0] != 0 ? 0 : (n[1] != 0 ? 1 : 2));
   return {};
@@ -102,14 +95,14 @@ Result caret(std::string_view token, Branch& branch) {
 Result tilde(std::string_view token, std::size_t op_len, Branch& branch) {
   const std::string_view rest = token.substr(op_len);
   const auto p = parse_num_prefix(rest);
-  if (!p) return fail("invalid tilde range: '~", rest);
+  if (!p) return fail("invalid tilde range: '~", rest, '\'');
   add_shorthand(branch, p->nums, p->count <= 1 ? 0 : 1);
   return {};
 }
 
 Result x_range(std::string_view token, Branch& branch) {
   const auto p = parse_num_prefix(token);
-  if (!p) return fail("invalid x-range: '", token);
+  if (!p) return fail("invalid x-range: '", token, '\'');
   add_shorthand(branch, {p->nums[0], p->nums[1], 0}, p->wildcard == 1 ? 0 : 1);
   return {};
 }
@@ -118,7 +111,7 @@ Result interval(std::string_view token, Branch& branch) {
   const std::string_view inner = token.substr(1, token.size() - 2);
   const std::size_t comma = inner.find(',');
   if (comma == inner.npos || inner.find(',', comma + 1) != inner.npos)
-    return fail("invalid interval range: '", token);
+    return fail("invalid interval range: '", token, '\'');
   const std::string_view lo = trim(inner.substr(0, comma)), hi = trim(inner.substr(comma + 1));
   if (!lo.empty()) add(branch, token.front() == '[' ? Op::Ge : Op::Gt, std::string(lo));
   if (!hi.empty()) add(branch, token.back() == ']' ? Op::Le : Op::Lt, std::string(hi));
@@ -129,7 +122,7 @@ Result plain(std::string_view token, Branch& branch) {
   for (const OpText& o : kOps) {
     if (!token.starts_with(o.text)) continue;
     const std::string_view bound = trim(token.substr(o.text.size()));
-    if (bound.empty()) return fail("missing version in comparator '", token);
+    if (bound.empty()) return fail("missing version in comparator '", token, '\'');
     add(branch, o.op, std::string(bound));
     return {};
   }
@@ -239,11 +232,11 @@ std::expected<bool, std::string> contains_in(std::span<const Branch> branches, E
     for (const Comparator& c : branch) {
       if (!parsed) {
         if (auto ok = parse_into(eco, version, candidate); !ok)
-          return std::unexpected(std::move(ok.error()));
+          return failure(ok);
         parsed = true;
       }
       const auto ord = compare_with_text(eco, candidate, c.version);
-      if (!ord) return std::unexpected(ord.error());
+      if (!ord) return failure(ord);
       if (!holds(c.op, *ord)) {
         all = false;
         break;
@@ -262,7 +255,7 @@ std::expected<std::optional<Bound>, std::string> tighter(Ecosystem eco,
                                                          int keep_a) {
   if (!a || !b) return a ? a : b;
   const auto ord = cmp_versions(eco, a->version, b->version);
-  if (!ord) return std::unexpected(ord.error());
+  if (!ord) return failure(ord);
   if (*ord == 0) return Bound{a->version, a->inclusive && b->inclusive};
   return *ord == keep_a ? a : b;
 }
@@ -289,12 +282,12 @@ std::expected<bool, std::string> overlaps(Ecosystem eco, const Branch& a, const 
     return exact_in_both(eco, ib.exact, b, a);
   }
   const auto lower = tighter(eco, ia.lower, ib.lower, 1);
-  if (!lower) return std::unexpected(lower.error());
+  if (!lower) return failure(lower);
   const auto upper = tighter(eco, ia.upper, ib.upper, -1);
-  if (!upper) return std::unexpected(upper.error());
+  if (!upper) return failure(upper);
   if (!*lower || !*upper) return true;
   const auto ord = cmp_versions(eco, (*lower)->version, (*upper)->version);
-  if (!ord) return std::unexpected(ord.error());
+  if (!ord) return failure(ord);
   return *ord < 0 || (*ord == 0 && (*lower)->inclusive && (*upper)->inclusive);
 }
 
@@ -344,7 +337,7 @@ std::expected<RangeSet, std::string> RangeSet::parse(std::string_view text) {
   for (Branch& branch : set.branches) {
     const std::size_t bar = next_bars(text, start);
     if (auto r = parse_branch(text.substr(start, bar - start), branch, scratch); !r)
-      return std::unexpected(std::move(r.error()));
+      return failure(r);
     start = bar + 2;
   }
   return set;

@@ -2,19 +2,12 @@
 
 #include <utility>
 
+#include "message.hpp"
 #include "text.hpp"
 
 namespace ombrel {
 
 namespace {
-
-std::string purl_error(std::string_view text, std::string_view what) {
-  std::string msg = "invalid purl '";
-  msg += text;
-  msg += "'; ";
-  msg += what;
-  return msg;
-}
 
 // Cuts `rest` at the first `delim`; what follows it, if anything was cut, is returned.
 std::optional<std::string_view> cut_at(std::string_view& rest, char delim) {
@@ -46,7 +39,7 @@ std::optional<std::string_view> viewed(const std::optional<std::string>& s) {
 std::expected<PurlView, std::string> PurlView::parse(std::string_view text) {
   constexpr std::string_view kPrefix = "pkg:";
   if (!text.starts_with(kPrefix))
-    return std::unexpected(purl_error(text, "expected 'pkg:' prefix"));
+    return fail("invalid purl '", text, "'; expected 'pkg:' prefix");
   std::string_view rest = text.substr(kPrefix.size());
   PurlView p;
   p.subpath = cut_at(rest, '#');
@@ -54,9 +47,9 @@ std::expected<PurlView, std::string> PurlView::parse(std::string_view text) {
 
   const std::size_t slash = rest.find('/');
   if (slash == std::string_view::npos)
-    return std::unexpected(purl_error(text, "expected package type and name"));
+    return fail("invalid purl '", text, "'; expected package type and name");
   if (slash == 0 || slash + 1 == rest.size())
-    return std::unexpected(purl_error(text, "package type and name are required"));
+    return fail("invalid purl '", text, "'; package type and name are required");
   p.type = rest.substr(0, slash);
 
   // The version `@` is the last one, and only one that stands after the type's `/`.
@@ -68,7 +61,7 @@ std::expected<PurlView, std::string> PurlView::parse(std::string_view text) {
   }
 
   path = strip_slashes(path);
-  if (path.empty()) return std::unexpected(purl_error(text, "missing package name"));
+  if (path.empty()) return fail("invalid purl '", text, "'; missing package name");
   const std::size_t last = path.rfind('/');
   if (last == std::string_view::npos) {
     p.name = path;
@@ -90,7 +83,7 @@ std::string_view PurlView::clean_namespace(std::string& scratch) const {
 
 std::expected<Purl, std::string> Purl::parse(std::string_view text) {
   auto v = PurlView::parse(text);
-  if (!v) return std::unexpected(std::move(v.error()));
+  if (!v) return failure(v);
   std::string scratch;
   Purl p;
   p.type = ascii_lower(v->type);
@@ -132,21 +125,14 @@ std::optional<Ecosystem> Purl::ecosystem() const {
 
 std::expected<Vers, std::string> Vers::parse(std::string_view text) {
   constexpr std::string_view kPrefix = "vers:";
-  auto error = [&](std::string_view what) {
-    std::string msg = "invalid VERS '";
-    msg += text;
-    msg += "'; ";
-    msg += what;
-    return std::unexpected(std::move(msg));
-  };
-  if (!text.starts_with(kPrefix)) return error("expected 'vers:' prefix");
+  if (!text.starts_with(kPrefix)) return fail("invalid VERS '", text, "'; expected 'vers:' prefix");
   const std::string_view rest = text.substr(kPrefix.size());
   const std::size_t slash = rest.find('/');
-  if (slash == std::string_view::npos) return error("expected 'vers:<ecosystem>/<range>'");
+  if (slash == std::string_view::npos) return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
   auto eco = Ecosystem::from_str(rest.substr(0, slash));
-  if (!eco) return std::unexpected(std::move(eco.error()));
+  if (!eco) return failure(eco);
   auto range = RangeSet::parse(rest.substr(slash + 1));
-  if (!range) return std::unexpected(std::move(range.error()));
+  if (!range) return failure(range);
   return Vers{*eco, std::move(*range)};
 }
 

@@ -55,23 +55,4 @@ int verrevcmp(std::string_view a, std::string_view b) {
   return 0;
 }
 
-std::expected<void, std::string> parse_debian_into(std::string_view text, EpochSplit& out) {
-  const std::string_view t = trim(text);
-  if (t.empty()) return std::unexpected(std::string("empty Debian version"));
-  out = split_epoch_hyphen(t);
-  return {};
-}
-
-std::expected<DebianVersion, std::string> parse_debian(std::string_view text) {
-  EpochSplit s;
-  if (auto ok = parse_debian_into(text, s); !ok) return std::unexpected(std::move(ok.error()));
-  return DebianVersion{std::string(s.main), std::string(s.tail), s.epoch};
-}
-
-int cmp_debian(const EpochSplit& a, const EpochSplit& b) {
-  if (const int d = cmp3(a.epoch, b.epoch)) return d;
-  if (const int d = verrevcmp(a.main, b.main)) return d;
-  return verrevcmp(a.tail, b.tail);
-}
-
 }  // namespace ombrel

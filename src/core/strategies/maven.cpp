@@ -4,6 +4,7 @@
 #include <array>
 #include <utility>
 
+#include "message.hpp"
 #include "text.hpp"
 #include "unicode.hpp"
 
@@ -76,11 +77,8 @@ std::size_t item_bound(std::string_view text) {
 }
 
 std::unexpected<std::string> too_deep(std::string_view input) {
-  std::string m =
-      "Maven version nests more than " + std::to_string(kMavenMaxDepth) + " levels deep: '";
-  m += input;
-  m += '\'';
-  return std::unexpected(std::move(m));
+  return fail("Maven version nests more than ", std::to_string(kMavenMaxDepth), " levels deep: '",
+              input, '\'');
 }
 
 void render(const std::vector<MavenItem>& list, std::string& out) {

@@ -1,18 +1,13 @@
 #include "strategies/pep440.hpp"
 
 #include "strategies/generic.hpp"
+#include "message.hpp"
 #include "text.hpp"
 
 namespace ombrel {
 
 namespace {
 
-std::unexpected<std::string> quoted(std::string_view prefix, std::string_view text) {
-  std::string m(prefix);
-  m += text;
-  m += '\'';
-  return std::unexpected(std::move(m));
-}
 
 }  // namespace
 
@@ -27,12 +22,12 @@ std::expected<void, std::string> parse_pep440_into(std::string_view text, Pep440
   if (bang != t.npos) {
     const std::string_view epoch = t.substr(0, bang);
     if (epoch.empty() || digit_run(epoch) != epoch.size())
-      return quoted("invalid PEP 440 epoch: '", epoch);
+      return fail("invalid PEP 440 epoch: '", epoch, '\'');
     t.remove_prefix(bang + 1);
     plus -= bang + 1;  // the epoch holds digits only, so the '+' lies after it
   }
-  if (t.empty() || t[0] == '+') return quoted("empty PEP 440 version: '", text);
-  if (!is_digit(t[0])) return quoted("PEP 440 version must start with a digit: '", text);
+  if (t.empty() || t[0] == '+') return fail("empty PEP 440 version: '", text, '\'');
+  if (!is_digit(t[0])) return fail("PEP 440 version must start with a digit: '", text, '\'');
 
   parse_generic_into(text, out.base);
   // Epoch already validated above, so `t` is what remains once it is removed.
@@ -56,7 +51,7 @@ std::expected<void, std::string> parse_pep440_into(std::string_view text, Pep440
 
 std::expected<Pep440Version, std::string> parse_pep440(std::string_view text) {
   Pep440Version v;
-  if (auto ok = parse_pep440_into(text, v); !ok) return std::unexpected(std::move(ok.error()));
+  if (auto ok = parse_pep440_into(text, v); !ok) return failure(ok);
   return v;
 }
 

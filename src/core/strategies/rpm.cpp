@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "strategies/debian.hpp"
 #include "text.hpp"
 
 namespace ombrel {
@@ -86,25 +85,6 @@ int rpmverscmp(std::string_view a, std::string_view b) {
     if (const int d = cmp3(sa.size(), sb.size())) return d;
   }
   return cmp3(i < a.size(), j < b.size());
-}
-
-std::expected<void, std::string> parse_rpm_into(std::string_view text, EpochSplit& out) {
-  const std::string_view t = trim(text);
-  if (t.empty()) return std::unexpected(std::string("empty RPM version"));
-  out = split_epoch_hyphen(t);
-  return {};
-}
-
-std::expected<RpmVersion, std::string> parse_rpm(std::string_view text) {
-  EpochSplit s;
-  if (auto ok = parse_rpm_into(text, s); !ok) return std::unexpected(std::move(ok.error()));
-  return RpmVersion{std::string(s.main), std::string(s.tail), s.epoch};
-}
-
-int cmp_rpm(const EpochSplit& a, const EpochSplit& b) {
-  if (const int d = cmp3(a.epoch, b.epoch)) return d;
-  if (const int d = rpmverscmp(a.main, b.main)) return d;
-  return rpmverscmp(a.tail, b.tail);
 }
 
 }  // namespace ombrel

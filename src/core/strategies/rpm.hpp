@@ -1,30 +1,19 @@
 // RPM package versions: [epoch:]version[-release], ordered by rpmvercmp with ~ and ^.
 #pragma once
 
-#include <cstdint>
-#include <expected>
-#include <string>
 #include <string_view>
 
-#include "strategies/debian.hpp"
+#include "strategies/epoch_split.hpp"
 
 namespace ombrel {
 
-struct RpmVersion {
-  std::string version;
-  std::string release;  // empty when there is none
-  std::uint64_t epoch = 0;
-
-  EpochSplit view() const { return {epoch, version, release}; }
-};
-
 int rpmverscmp(std::string_view a, std::string_view b);
-// Fills `out` with the parts of an RPM version, as views into `text`.
-std::expected<void, std::string> parse_rpm_into(std::string_view text, EpochSplit& out);
-std::expected<RpmVersion, std::string> parse_rpm(std::string_view text);
-int cmp_rpm(const EpochSplit& a, const EpochSplit& b);
-inline int cmp_rpm(const RpmVersion& a, const RpmVersion& b) {
-  return cmp_rpm(a.view(), b.view());
-}
+
+// rpmvercmp's ordering of the split.
+struct Rpmvercmp {
+  static constexpr std::string_view name = "RPM";
+  static int compare(std::string_view a, std::string_view b) { return rpmverscmp(a, b); }
+};
+using RpmVersion = SplitVersion<Rpmvercmp>;
 
 }  // namespace ombrel

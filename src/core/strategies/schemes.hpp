@@ -90,22 +90,24 @@ struct SemverScheme {
   static OrderPrefix prefix(const Owned& v) { return {0, {v.major, v.minor, v.patch}, 3}; }
 };
 
-// Debian and RPM: the [epoch:]main[-tail] split, ordered by `Cmp`.
-template <class T, Check (*ParseInto)(std::string_view, EpochSplit&),
-          std::expected<T, std::string> (*Parse)(std::string_view),
-          int (*Cmp)(const EpochSplit&, const EpochSplit&)>
+// Debian and RPM: the [epoch:]main[-tail] split, ordered by `Kind`.
+template <class Kind>
 struct SplitScheme {
-  using Owned = T;
+  using Owned = SplitVersion<Kind>;
   using Local = EpochSplit;
-  static Check parse(std::string_view text, Owned& out) { return scheme_detail::moved(Parse(text), out); }
-  static Check parse_local(std::string_view text, Local& out) { return ParseInto(text, out); }
+  static Check parse(std::string_view text, Owned& out) {
+    return scheme_detail::moved(parse_split<Kind>(text), out);
+  }
+  static Check parse_local(std::string_view text, Local& out) {
+    return parse_split_into<Kind>(text, out);
+  }
   static EpochSplit view(const Owned& v) { return v.view(); }
   static const EpochSplit& view(const Local& v, std::string_view) { return v; }
-  static int compare(const EpochSplit& a, const EpochSplit& b) { return Cmp(a, b); }
+  static int compare(const EpochSplit& a, const EpochSplit& b) { return cmp_split<Kind>(a, b); }
   static OrderPrefix prefix(const Owned& v) { return {v.epoch, {}, 0}; }
 };
-using DebianScheme = SplitScheme<DebianVersion, parse_debian_into, parse_debian, cmp_debian>;
-using RpmScheme = SplitScheme<RpmVersion, parse_rpm_into, parse_rpm, cmp_rpm>;
+using DebianScheme = SplitScheme<Dpkg>;
+using RpmScheme = SplitScheme<Rpmvercmp>;
 
 struct Pep440Scheme {
   using Owned = Pep440Version;

@@ -2,32 +2,22 @@
 
 #include <algorithm>
 
+#include "message.hpp"
 #include "text.hpp"
 
 namespace ombrel {
 
 namespace {
 
-std::unexpected<std::string> fail(std::string_view a, std::string_view b = {},
-                                  std::string_view quoted = {}, bool quote = false) {
-  std::string m(a);
-  m += b;
-  if (quote) {
-    m += ": '";
-    m += quoted;
-    m += '\'';
-  }
-  return std::unexpected(std::move(m));
-}
 
 }  // namespace
 
 std::expected<std::uint64_t, std::string> parse_strict_u64(std::string_view piece,
                                                            std::string_view field) {
   if (piece.empty()) return fail("empty ", field);
-  if (piece.size() > 1 && piece[0] == '0') return fail("leading zero in ", field, piece, true);
+  if (piece.size() > 1 && piece[0] == '0') return fail("leading zero in ", field, ": '", piece, '\'');
   auto v = parse_u64(piece);
-  if (!v) return fail("invalid ", field, piece, true);
+  if (!v) return fail("invalid ", field, ": '", piece, '\'');
   return *v;
 }
 
@@ -44,12 +34,12 @@ std::expected<void, std::string> validate_prerelease(std::string_view pre) {
     }
     const std::string_view id = pre.substr(start, end - start);
     if (id.empty()) return fail("empty identifier in prerelease");
-    if (!valid) return fail("invalid character in prerelease identifier", {}, id, true);
+    if (!valid) return fail("invalid character in prerelease identifier: '", id, '\'');
     if (digits) {
       if (id.size() > 1 && id[0] == '0')
-        return fail("leading zero in numeric prerelease identifier", {}, id, true);
+        return fail("leading zero in numeric prerelease identifier: '", id, '\'');
       if (!parse_u64(id))
-        return fail("numeric prerelease identifier out of range for u64", {}, id, true);
+        return fail("numeric prerelease identifier out of range for u64: '", id, '\'');
     }
     start = end + 1;
   }
@@ -99,12 +89,12 @@ bool plainly_valid(std::string_view pre) {
     if (dot == t.npos) break;
     start = dot + 1;
   }
-  if (count != 3) return std::unexpected("Expected 3 parts, got " + std::to_string(count));
+  if (count != 3) return fail("Expected 3 parts, got ", std::to_string(count));
   static constexpr std::string_view kFields[3] = {"major", "minor", "patch"};
   std::uint64_t* out[3] = {&v.major, &v.minor, &v.patch};
   for (int i = 0; i < 3; ++i) {
     auto n = parse_strict_u64(parts[i], kFields[i]);
-    if (!n) return std::unexpected(std::move(n.error()));
+    if (!n) return failure(n);
     *out[i] = *n;
   }
   if (pre) {
@@ -147,7 +137,7 @@ std::expected<void, std::string> parse_semver_into(std::string_view text, Semver
 
 std::expected<StrictSemver, std::string> parse_semver_strict(std::string_view text) {
   SemverView v;
-  if (auto ok = parse_semver_into(text, v); !ok) return std::unexpected(std::move(ok.error()));
+  if (auto ok = parse_semver_into(text, v); !ok) return failure(ok);
   StrictSemver s{std::nullopt, v.major, v.minor, v.patch};
   if (v.prerelease) s.prerelease.emplace(*v.prerelease);
   return s;
