@@ -1,5 +1,8 @@
 #include "autodetect.hpp"
 
+#include <initializer_list>
+#include <string>
+
 #include "text.hpp"
 
 namespace ombrel {
@@ -10,58 +13,93 @@ bool contains(std::string_view s, std::string_view needle) {
   return s.find(needle) != std::string_view::npos;
 }
 
+bool contains_any(std::string_view s, std::initializer_list<std::string_view> needles) {
+  for (std::string_view n : needles)
+    if (contains(s, n)) return true;
+  return false;
+}
+
+// A distribution tag (".el8", ".fc39", ".amzn2"): the mark followed by a digit.
+bool rpm_dist_tag(std::string_view v) {
+  for (std::string_view m : {".el", ".fc", ".amzn"}) {
+    const std::size_t at = v.find(m);
+    if (at != std::string_view::npos && at + m.size() < v.size() && is_digit(v[at + m.size()]))
+      return true;
+  }
+  return false;
+}
+
+// A PEP 440 pre-release written against its number: "1a1", "2b3", "1rc1".
+bool pep440_short_pre(std::string_view v) {
+  for (std::size_t i = 0; i + 2 < v.size(); ++i) {
+    if (!is_digit(v[i])) continue;
+    if ((v[i + 1] == 'a' || v[i + 1] == 'b') && is_digit(v[i + 2])) return true;
+    if (i + 3 < v.size() && v[i + 1] == 'r' && v[i + 2] == 'c' && is_digit(v[i + 3])) return true;
+  }
+  return false;
+}
+
+// Alpine's package release: "-r" and digits to the end, after something.
+bool alpine_release(std::string_view v) {
+  const std::size_t r = v.rfind("-r");
+  return r != std::string_view::npos && r != 0 && r + 2 < v.size() &&
+         digit_run(v, r + 2) == v.size() - r - 2;
+}
+
+// A RubyGems pre-release: a dot-separated piece "rc" or "pre" or one starting "beta" or
+// "alpha", in a text without '-' or '_'.
+bool ruby_prerelease(std::string_view v) {
+  if (contains(v, "-") || contains(v, "_")) return false;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t dot = v.find('.', start);
+    const std::string_view piece =
+        v.substr(start, dot == std::string_view::npos ? v.npos : dot - start);
+    if (piece == "rc" || piece == "pre" || piece.starts_with("beta") || piece.starts_with("alpha"))
+      return true;
+    if (dot == std::string_view::npos) return false;
+    start = dot + 1;
+  }
+}
+
+// A year from 1990 to 2100 leading a dotted text.
+bool calendar_year(std::string_view v) {
+  const std::size_t lead = digit_run(v);
+  if (lead == 0 || !contains(v, ".")) return false;
+  const auto year = parse_u64(v.substr(0, lead));
+  return year && *year >= 1990 && *year <= 2100;
+}
+
+struct Rule {
+  bool (*matches)(std::string_view lower);
+  Ecosystem::Id ecosystem;
+};
+
+// In order: the first rule the lower-case text meets decides.
+constexpr Rule kRules[] = {
+    {[](std::string_view v) { return contains(v, "!"); }, Ecosystem::Pep440},
+    {[](std::string_view v) { return contains(v, "~"); }, Ecosystem::Debian},
+    {[](std::string_view v) { return contains(v, "^"); }, Ecosystem::Rpm},
+    {[](std::string_view v) { return contains_any(v, {".post", ".dev"}); }, Ecosystem::Pep440},
+    {[](std::string_view v) { return v.ends_with("+incompatible"); }, Ecosystem::Go},
+    {[](std::string_view v) { return v.ends_with("-snapshot"); }, Ecosystem::Maven},
+    {[](std::string_view v) { return contains(v, "py") && contains(v, "_"); }, Ecosystem::Conda},
+    {[](std::string_view v) { return contains_any(v, {"_alpha", "_beta", "_p", "_rc", "_pre"}); },
+     Ecosystem::Alpine},
+    {[](std::string_view v) { return contains_any(v, {"+deb", "+ubuntu"}); }, Ecosystem::Debian},
+    {rpm_dist_tag, Ecosystem::Rpm},
+    {pep440_short_pre, Ecosystem::Pep440},
+    {alpine_release, Ecosystem::Alpine},
+    {ruby_prerelease, Ecosystem::Ruby},
+    {calendar_year, Ecosystem::Calver},
+};
 
 }  // namespace
 
 Ecosystem autodetect_ecosystem(std::string_view text) {
-  const std::string s = ascii_lower(text);
-  const std::string_view v = s;
-  if (contains(v, "!")) return Ecosystem::Pep440;
-  if (contains(v, "~")) return Ecosystem::Debian;
-  if (contains(v, "^")) return Ecosystem::Rpm;
-  if (contains(v, ".post") || contains(v, ".dev")) return Ecosystem::Pep440;
-  if (v.ends_with("+incompatible")) return Ecosystem::Go;
-  if (v.ends_with("-snapshot")) return Ecosystem::Maven;
-  if (contains(v, "py") && contains(v, "_")) return Ecosystem::Conda;
-  for (auto m : {"_alpha", "_beta", "_p", "_rc", "_pre"})
-    if (contains(v, m)) return Ecosystem::Alpine;
-  if (contains(v, "+deb") || contains(v, "+ubuntu")) return Ecosystem::Debian;
-  for (std::string_view m : {".el", ".fc", ".amzn"}) {
-    const std::size_t at = v.find(m);
-    if (at != std::string_view::npos && at + m.size() < v.size() && is_digit(v[at + m.size()]))
-      return Ecosystem::Rpm;
-  }
-  if (v.size() >= 3) {
-    for (std::size_t i = 0; i + 2 < v.size(); ++i) {
-      if (!is_digit(v[i])) continue;
-      if ((v[i + 1] == 'a' || v[i + 1] == 'b') && is_digit(v[i + 2])) return Ecosystem::Pep440;
-      if (i + 3 < v.size() && v[i + 1] == 'r' && v[i + 2] == 'c' && is_digit(v[i + 3]))
-        return Ecosystem::Pep440;
-    }
-  }
-  const std::size_t r = v.rfind("-r");
-  if (r != std::string_view::npos && r != 0 && r + 2 < v.size() &&
-      digit_run(v, r + 2) == v.size() - r - 2)
-    return Ecosystem::Alpine;
-  if (!contains(v, "-") && !contains(v, "_")) {
-    std::size_t start = 0;
-    while (true) {
-      const std::size_t dot = v.find('.', start);
-      const std::string_view piece =
-          v.substr(start, dot == std::string_view::npos ? v.npos : dot - start);
-      if (piece == "rc" || piece == "pre" || piece.starts_with("beta") ||
-          piece.starts_with("alpha"))
-        return Ecosystem::Ruby;
-      if (dot == std::string_view::npos) break;
-      start = dot + 1;
-    }
-  }
-  const std::size_t lead = digit_run(v);
-  if (lead > 0 && contains(v, ".")) {
-    if (auto year = parse_u64(v.substr(0, lead));
-        year && *year <= UINT32_MAX && *year >= 1990 && *year <= 2100)
-      return Ecosystem::Calver;
-  }
+  const std::string lower = ascii_lower(text);
+  for (const Rule& rule : kRules)
+    if (rule.matches(lower)) return rule.ecosystem;
   return Ecosystem::Generic;
 }
 
