@@ -187,6 +187,18 @@ void autodetect(const Input& in) {
   const Ecosystem e = autodetect_ecosystem(in.text(0));
   check(one_of(e, kDetected), "autodetect answers one of its ten ecosystems");
   (void)parse_for_ecosystem(e, in.text(0));
+  // An ecosystem argument: auto detects from a text, keeps a known ecosystem and is generic
+  // without a sample; a name resolves to itself whatever the sample.
+  if (const auto arg = EcosystemArg::read(in.text(1))) {
+    const auto named = Ecosystem::from_str(in.text(1));
+    check(arg->is_auto() != named.has_value(), "an argument is auto or a name");
+    check(arg->resolve(in.text(0)) == (named ? *named : e), "auto detects from the sample");
+    check(arg->resolve(in.eco) == (named ? *named : in.eco), "auto keeps a known ecosystem");
+    check(arg->resolve({}) == (named ? *named : Ecosystem(Ecosystem::Generic)), "auto without a sample");
+  }
+  check(!EcosystemArg::read(in.text(1), false) || !EcosystemArg::read(in.text(1))->is_auto(),
+        "auto is refused where it is not allowed");
+  (void)Ecosystem::from_osv_name(in.text(0));
 }
 
 std::size_t count_separators(std::string_view s) {
