@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 #include <string>
+#include <tuple>
 
 #include "text.hpp"
 
@@ -70,37 +71,47 @@ bool calendar_year(std::string_view v) {
   return year && *year >= 1990 && *year <= 2100;
 }
 
+template <class Match>
 struct Rule {
-  bool (*matches)(std::string_view lower);
+  Match matches;  // given the lower-case text
   Ecosystem::Id ecosystem;
 };
 
-// In order: the first rule the lower-case text meets decides.
-constexpr Rule kRules[] = {
-    {[](std::string_view v) { return contains(v, "!"); }, Ecosystem::Pep440},
-    {[](std::string_view v) { return contains(v, "~"); }, Ecosystem::Debian},
-    {[](std::string_view v) { return contains(v, "^"); }, Ecosystem::Rpm},
-    {[](std::string_view v) { return contains_any(v, {".post", ".dev"}); }, Ecosystem::Pep440},
-    {[](std::string_view v) { return v.ends_with("+incompatible"); }, Ecosystem::Go},
-    {[](std::string_view v) { return v.ends_with("-snapshot"); }, Ecosystem::Maven},
-    {[](std::string_view v) { return contains(v, "py") && contains(v, "_"); }, Ecosystem::Conda},
-    {[](std::string_view v) { return contains_any(v, {"_alpha", "_beta", "_p", "_rc", "_pre"}); },
-     Ecosystem::Alpine},
-    {[](std::string_view v) { return contains_any(v, {"+deb", "+ubuntu"}); }, Ecosystem::Debian},
-    {rpm_dist_tag, Ecosystem::Rpm},
-    {pep440_short_pre, Ecosystem::Pep440},
-    {alpine_release, Ecosystem::Alpine},
-    {ruby_prerelease, Ecosystem::Ruby},
-    {calendar_year, Ecosystem::Calver},
+// In order: the first rule the lower-case text meets decides. A tuple rather than an array of
+// function pointers, so that the walk below is inlined rule by rule.
+constexpr std::tuple kRules{
+    Rule{[](std::string_view v) { return contains(v, "!"); }, Ecosystem::Pep440},
+    Rule{[](std::string_view v) { return contains(v, "~"); }, Ecosystem::Debian},
+    Rule{[](std::string_view v) { return contains(v, "^"); }, Ecosystem::Rpm},
+    Rule{[](std::string_view v) { return contains_any(v, {".post", ".dev"}); }, Ecosystem::Pep440},
+    Rule{[](std::string_view v) { return v.ends_with("+incompatible"); }, Ecosystem::Go},
+    Rule{[](std::string_view v) { return v.ends_with("-snapshot"); }, Ecosystem::Maven},
+    Rule{[](std::string_view v) { return contains(v, "py") && contains(v, "_"); },
+         Ecosystem::Conda},
+    Rule{[](std::string_view v) {
+           return contains_any(v, {"_alpha", "_beta", "_p", "_rc", "_pre"});
+         },
+         Ecosystem::Alpine},
+    Rule{[](std::string_view v) { return contains_any(v, {"+deb", "+ubuntu"}); },
+         Ecosystem::Debian},
+    Rule{rpm_dist_tag, Ecosystem::Rpm},
+    Rule{pep440_short_pre, Ecosystem::Pep440},
+    Rule{alpine_release, Ecosystem::Alpine},
+    Rule{ruby_prerelease, Ecosystem::Ruby},
+    Rule{calendar_year, Ecosystem::Calver},
 };
 
 }  // namespace
 
 Ecosystem autodetect_ecosystem(std::string_view text) {
   const std::string lower = ascii_lower(text);
-  for (const Rule& rule : kRules)
-    if (rule.matches(lower)) return rule.ecosystem;
-  return Ecosystem::Generic;
+  Ecosystem found = Ecosystem::Generic;
+  std::apply(
+      [&](const auto&... rule) {
+        (void)((rule.matches(lower) && (found = rule.ecosystem, true)) || ...);
+      },
+      kRules);
+  return found;
 }
 
 }  // namespace ombrel

@@ -125,11 +125,6 @@ constexpr bool rows_in_place() {
 }
 static_assert(rows_in_place(), "kEcosystems holds one row per ecosystem, in enumeration order");
 
-// The word `auto` is four bytes equal to "auto" ignoring ASCII case.
-constexpr bool names_auto(std::string_view s) {
-  return iequals(s, "auto");
-}
-
 }  // namespace
 
 std::expected<Ecosystem, std::string> Ecosystem::from_str(std::string_view name) {
@@ -167,16 +162,7 @@ std::optional<Ecosystem> Ecosystem::from_osv_name(std::string_view name) {
   return std::nullopt;
 }
 
-std::expected<EcosystemArg, std::string> EcosystemArg::read(std::string_view name,
-                                                            bool auto_allowed) {
-  if (auto_allowed && names_auto(name)) return EcosystemArg(Ecosystem::Generic, true);
-  auto eco = Ecosystem::from_str(name);
-  if (!eco) return failure(eco);
-  return EcosystemArg(*eco, false);
-}
-
-Ecosystem EcosystemArg::resolve(const AutoSample& sample) const {
-  if (!auto_) return eco_;
+Ecosystem EcosystemArg::decide(const AutoSample& sample) {
   if (const auto* text = std::get_if<std::string_view>(&sample)) return autodetect_ecosystem(*text);
   if (const auto* known = std::get_if<Ecosystem>(&sample)) return *known;
   return Ecosystem::Generic;  // nothing to detect from (an empty list)

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 namespace ombrel {
@@ -92,14 +93,26 @@ class EcosystemArg {
  public:
   // An unknown name fails with from_str's message; so does `auto` where it is not allowed.
   static std::expected<EcosystemArg, std::string> read(std::string_view name,
-                                                       bool auto_allowed = true);
+                                                       bool auto_allowed = true) {
+    if (auto_allowed && names_auto(name)) return EcosystemArg(Ecosystem::Generic, true);
+    auto eco = Ecosystem::from_str(name);
+    if (!eco) return std::unexpected(std::move(eco.error()));
+    return EcosystemArg(*eco, false);
+  }
 
   bool is_auto() const { return auto_; }
   // The named ecosystem, or under auto the one the sample gives.
-  Ecosystem resolve(const AutoSample& sample) const;
+  Ecosystem resolve(const AutoSample& sample) const { return auto_ ? decide(sample) : eco_; }
 
  private:
   constexpr EcosystemArg(Ecosystem eco, bool is_auto) : eco_(eco), auto_(is_auto) {}
+  // The word `auto`: four bytes equal to "auto" ignoring ASCII case.
+  static constexpr bool names_auto(std::string_view s) {
+    return s.size() == 4 && (s[0] | 0x20) == 'a' && (s[1] | 0x20) == 'u' &&
+           (s[2] | 0x20) == 't' && (s[3] | 0x20) == 'o';
+  }
+  // What auto stands for, given the sample.
+  static Ecosystem decide(const AutoSample& sample);
 
   Ecosystem eco_;
   bool auto_;

@@ -258,8 +258,11 @@ std::optional<Ecosystem> resolve_eco(const EcosystemArg& arg, PyObject* sample) 
 }
 
 std::optional<Ecosystem> resolve_eco(std::string_view name, PyObject* sample) {
-  const auto arg = read_ecosystem(name);
-  if (!arg) return std::nullopt;
+  const auto arg = EcosystemArg::read(name);
+  if (!arg) {
+    raise_value(arg.error());
+    return std::nullopt;
+  }
   return resolve_eco(*arg, sample);
 }
 

@@ -1,6 +1,8 @@
 // The schemes and the one template that makes a strategy of each: a scheme is a parse and an
 // ordering; SchemeStrategy gives it its owned, in-place and on-the-stack forms behind the
-// check of its ecosystem. Included by the ecosystem table, which holds the strategy objects.
+// check of its ecosystem. Included by the ecosystem table alone, which holds the strategy
+// objects: everything here has internal linkage, so that the compiler may inline into each
+// strategy what it calls, as it would in one source file.
 #pragma once
 
 #include <type_traits>
@@ -11,6 +13,7 @@
 #include "strategies/validators.hpp"
 
 namespace ombrel {
+namespace {
 
 namespace scheme_detail {
 
@@ -49,7 +52,9 @@ struct GenericScheme {
     const GenericParse& parse;
     std::string_view text;
   };
-  static Check parse(std::string_view text, Owned& out) {
+  // Flattened: the copy of the text is the bulk of the work, and the compiler otherwise calls
+  // out to the general string replacement for it.
+  [[gnu::flatten]] static Check parse(std::string_view text, Owned& out) {
     out.raw.assign(text);
     parse_generic_into(text, out);
     return {};
@@ -229,6 +234,7 @@ using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
 
 // The strategy object of one ecosystem.
 template <class Strategy, Ecosystem::Id Eco>
-inline constexpr Strategy kStrategy{Eco};
+constexpr Strategy kStrategy{Eco};
 
+}  // namespace
 }  // namespace ombrel

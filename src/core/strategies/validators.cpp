@@ -18,10 +18,6 @@ std::unexpected<std::string> digit_message(std::string_view name, std::string_vi
 
 }  // namespace
 
-Check no_check(Ecosystem, std::string_view) {
-  return {};
-}
-
 Check validate_digit_start(Ecosystem eco, std::string_view input) {
   const std::string_view t = trim(input);
   if (t.empty()) return empty_message(eco.message_name());
