@@ -194,7 +194,8 @@ void autodetect(const Input& in) {
     check(arg->is_auto() != named.has_value(), "an argument is auto or a name");
     check(arg->resolve(in.text(0)) == (named ? *named : e), "auto detects from the sample");
     check(arg->resolve(in.eco) == (named ? *named : in.eco), "auto keeps a known ecosystem");
-    check(arg->resolve({}) == (named ? *named : Ecosystem(Ecosystem::Generic)), "auto without a sample");
+    check(arg->resolve({}) == (named ? *named : Ecosystem(Ecosystem::Generic)),
+          "auto without a sample is generic");
   }
   check(!EcosystemArg::read(in.text(1), false) || !EcosystemArg::read(in.text(1))->is_auto(),
         "auto is refused where it is not allowed");

@@ -156,7 +156,8 @@ TokenFlags tokenise_as(std::string_view s, std::size_t base, SegVec& out) {
       p = q;
     } else if (Markers && (c == '~' || c == '^')) {
       const bool tilde = c == '~';
-      emit(Seg::tag(base + static_cast<std::size_t>(p - begin), 1, tilde ? kTildeWeight : kCaretWeight));
+      const std::int16_t w = tilde ? kTildeWeight : kCaretWeight;
+      emit(Seg::tag(base + static_cast<std::size_t>(p - begin), 1, w));
       (tilde ? pre : post) = 1;
       ++p;
     } else {

@@ -128,7 +128,8 @@ std::expected<Vers, std::string> Vers::parse(std::string_view text) {
   if (!text.starts_with(kPrefix)) return fail("invalid VERS '", text, "'; expected 'vers:' prefix");
   const std::string_view rest = text.substr(kPrefix.size());
   const std::size_t slash = rest.find('/');
-  if (slash == std::string_view::npos) return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
+  if (slash == std::string_view::npos)
+    return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
   auto eco = Ecosystem::from_str(rest.substr(0, slash));
   if (!eco) return failure(eco);
   auto range = RangeSet::parse(rest.substr(slash + 1));

@@ -136,7 +136,9 @@ struct Pep440Scheme {
 struct MavenScheme {
   using Owned = MavenVersion;
   using Local = MavenVersion;
-  static Check parse(std::string_view text, Owned& out) { return scheme_detail::moved(parse_maven(text), out); }
+  static Check parse(std::string_view text, Owned& out) {
+    return scheme_detail::moved(parse_maven(text), out);
+  }
   static Check parse_local(std::string_view text, Local& out) {
     auto v = parse_maven(text);
     if (!v) return failure(v);
@@ -171,7 +173,8 @@ class SchemeStrategy final : public VersionStrategy {
     return Scheme::parse(text, out.emplace<Owned>());
   }
   int compare(const ParsedRepr& a, const ParsedRepr& b) const override {
-    return Scheme::compare(Scheme::view(scheme_detail::as<Owned>(a)), Scheme::view(scheme_detail::as<Owned>(b)));
+    return Scheme::compare(Scheme::view(scheme_detail::as<Owned>(a)),
+                           Scheme::view(scheme_detail::as<Owned>(b)));
   }
   std::expected<int, std::string> compare_texts(std::string_view a,
                                                 std::string_view b) const override {

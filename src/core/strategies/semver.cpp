@@ -15,7 +15,8 @@ namespace {
 std::expected<std::uint64_t, std::string> parse_strict_u64(std::string_view piece,
                                                            std::string_view field) {
   if (piece.empty()) return fail("empty ", field);
-  if (piece.size() > 1 && piece[0] == '0') return fail("leading zero in ", field, ": '", piece, '\'');
+  if (piece.size() > 1 && piece[0] == '0')
+    return fail("leading zero in ", field, ": '", piece, '\'');
   auto v = parse_u64(piece);
   if (!v) return fail("invalid ", field, ": '", piece, '\'');
   return *v;
