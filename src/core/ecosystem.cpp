@@ -118,8 +118,7 @@ namespace {
 // leave a row of zeros, which is Generic's id at a later position.
 constexpr bool rows_in_place() {
   for (std::size_t i = 0; i < kEcosystems.size(); ++i)
-    if (kEcosystems[i].id != i || kEcosystems[i].name.empty() || !kEcosystems[i].strategy ||
-        kEcosystems[i].vers_type.empty())
+    if (kEcosystems[i].id != i || kEcosystems[i].name.empty() || kEcosystems[i].vers_type.empty())
       return false;
   return true;
 }
