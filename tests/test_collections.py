@@ -1,5 +1,6 @@
 import itertools
 import random
+import sys
 from collections import namedtuple
 
 import pytest
@@ -13,19 +14,21 @@ SEQUENCE_FUNCTIONS = LIST_FUNCTIONS + [batch_compare]
 
 
 class Seq:
-    """A sequence that only offers __getitem__, with a length that fails, lies, or an item that fails."""
+    """A sequence with only __getitem__ that fails at item `fail`; its length may lie or fail."""
 
-    def __init__(self, items, length=None):
-        self.items, self.length = items, length
+    def __init__(self, items, fail=None, length=None):
+        self.items, self.fail, self.length = items, fail, length
 
     def __getitem__(self, i):
-        if i == 1 and self.length == "explode":
+        if i == self.fail:
             raise KeyError("boom")
         return self.items[i]
 
     def __len__(self):
-        if not isinstance(self.length, int):
+        if self.length is None:
             raise RuntimeError("no length")
+        if self.length == "interrupt":
+            raise KeyboardInterrupt
         return self.length
 
 
@@ -33,10 +36,10 @@ class Seq:
 @pytest.mark.parametrize(
     "arg, message",
     [
-        ("1.0", "Can't extract `str` to `Vec`"),
-        (type("S", (str,), {})("1.0"), "Can't extract `str` to `Vec`"),
+        ("1.0", "Can't extract `str` to `Vec`"), (type("S", (str,), {})("1.0"), "Can't extract `str` to `Vec`"),
         ({"1.0"}, "'set' object is not an instance of 'Sequence'"),
         (iter(["1.0"]), "'list_iterator' object is not an instance of 'Sequence'"),
+        ((v for v in ["1.0"]), "'generator' object is not an instance of 'Sequence'"),
         (None, "'NoneType' object is not an instance of 'Sequence'"),
     ],
 )
@@ -50,17 +53,21 @@ def test_sequence_is_read_before_the_ecosystem_is_converted(fn):
     raises(TypeError, "'NoneType' object is not an instance of 'str'", fn, ["1.0"], None, note="ecosystem")
 
 
-def test_any_sequence_is_accepted_and_a_failing_length_is_only_a_hint():
+@pytest.mark.parametrize("length", [None, 0, 3, sys.maxsize])
+def test_any_sequence_is_accepted_and_its_length_is_only_a_hint(length):
     assert sort_versions(("2.0", "1.0")) == ["1.0", "2.0"]
-    assert sort_versions(Seq(["2.0", "1.0"])) == ["1.0", "2.0"]
-    assert sort_versions(Seq(["2.0", "1.0"], length=10**18)) == ["1.0", "2.0"]
+    assert sort_versions(Seq(["2.0", "1.0"], length=length)) == ["1.0", "2.0"]
+    assert batch_compare(Seq([("1", "2")], length=length)) == [-1]
     raises(TypeError, "expected Version or str", sort_versions, range(3))
+    with pytest.raises(KeyboardInterrupt):
+        sort_versions(Seq(["2.0", "1.0"], length="interrupt"))
 
 
 @pytest.mark.parametrize("fn", SEQUENCE_FUNCTIONS)
-def test_an_error_while_iterating_propagates_with_the_note(fn):
-    items = [("1.0", "2.0")] * 3 if fn is batch_compare else ["1.0"] * 3
-    raises(KeyError, "boom", fn, Seq(items, "explode"), note="pairs" if fn is batch_compare else "versions")
+@pytest.mark.parametrize("length", [None, 3, sys.maxsize])
+def test_an_error_while_iterating_propagates_with_the_note(fn, length):
+    items = [("1.0", "2.0")] * 3 if fn is batch_compare else ["1.0", "2.0", "3.0"]
+    raises(KeyError, "boom", fn, Seq(items, 2, length), note="pairs" if fn is batch_compare else "versions")
 
 
 def test_sort_returns_the_callers_objects_in_a_new_list_and_keeps_equal_ones_in_order():
@@ -108,22 +115,10 @@ def test_sort_of_presorted_reversed_and_interleaved_input():
     assert max_version(items[::-1]) == "1.11999" and min_version(items[::-1]) == "1.0"
 
 
-def test_sort_resolves_the_ecosystem_first_and_the_first_failing_element_decides():
-    raises(ValueError, unsupported("nosuch"), sort_versions, [], "nosuch")
-    assert sort_versions([], "AUTO") == []
-    raises(ValueError, "Expected 3 parts, got 2", sort_versions, ["1.0.0", "1.0", "x"], "semver")
-    raises(TypeError, "expected Version or str", sort_versions, ["1.0.0", None, "1.0"], "semver")
-    # auto: everything is parsed under the first element's ecosystem
-    raises(ValueError, "PEP 440 version must start with a digit: 'foo'", sort_versions, ["1.0a1", "foo"], "auto")
-    raises(TypeError, "expected Version or str", sort_versions, ["1.0", 2], "auto")
-    raises(TypeError, "expected Version or str", sort_versions, [2, "1.0"], "auto")
-
-
 @pytest.mark.parametrize(
     "versions, ecosystem, greatest, smallest",
     [
-        (["1.0", "1.0.0"], "generic", 1, 0),
-        (["1.0.0", "1.0", "0.1", "1"], "generic", 3, 2),
+        (["1.0", "1.0.0"], "generic", 1, 0), (["1.0.0", "1.0", "0.1", "1"], "generic", 3, 2),
         (["2.0", "1.0-final", "2", "1.0"], "generic", 2, 1),
         (["1.0.0-rc.1", "1.0.0", "1.0.0-alpha", "1.0.0+b"], "semver", 3, 2),
         (["1.0a", "1.0", "1.0~"], "debian", 0, 2),
@@ -136,25 +131,13 @@ def test_max_takes_the_last_of_equal_greatest_and_min_the_first_of_equal_smalles
     assert min_version(items, ecosystem) is items[smallest]
 
 
-@pytest.mark.parametrize("fn", [max_version, min_version])
-def test_selection_errors_in_order(fn):
-    raises(ValueError, "empty sequence", fn, [])
-    raises(ValueError, "empty sequence", fn, (), "nosuch")  # before the ecosystem
-    raises(ValueError, unsupported("nosuch"), fn, ["1.0"], "nosuch")
-    raises(TypeError, "expected Version or str", fn, ["1.0", 2])
-    raises(TypeError, "expected Version or str", fn, [2, "1.0"], "auto")
-    raises(ValueError, "PEP 440 version must start with a digit: 'foo'", fn, ["1.0a1", "foo"], "auto")
-
-
 def test_version_objects_come_back_as_themselves_and_decide_the_ecosystem_under_auto():
     x, y, two = Version("3.0"), Version("1.0"), fresh("2.0")
     assert max_version([x, two]) is x and min_version([x, two]) is two and max_version([y, two]) is two
     result = sort_versions([x, two, y])
     assert result == [y, two, x] and result[0] is y
     v, one = Version("1.0.0", "semver"), fresh("1.0")
-    raises(ValueError, "Expected 3 parts, got 2", sort_versions, [v, "1.0"], "auto")
     assert [id(x) for x in sort_versions([v, one])] == [id(v), id(one)]  # generic: equal
-    raises(ValueError, "Expected 3 parts, got 2", max_version, [Version("1.0", "generic")], "semver")  # reparsed
     pep = Version("1.0a1", "pep440")
     assert sort_versions([pep, "1.0", "1.0.dev1"], "auto") == ["1.0.dev1", pep, "1.0"]
 
@@ -183,16 +166,48 @@ def test_every_pair_is_checked_before_any_comparison(pairs, message):
     raises(TypeError, message, batch_compare, pairs, "semver", note="pairs")
 
 
-def test_batch_compare_errors_in_order():
-    raises(ValueError, unsupported("nosuch"), batch_compare, [], "nosuch")
-    raises(ValueError, unsupported("nosuch"), batch_compare, [(1, 2)], "nosuch")
-    raises(TypeError, "expected Version or str", batch_compare, [(1, "1.0")], "auto")
-    raises(TypeError, "expected Version or str", batch_compare, [("1.0", 1)], "auto")
-    raises(ValueError, "Expected 3 parts, got 2", batch_compare, [("1.0.0", "1.0.0"), ("1.0", "x")], "semver")
-
-
 def test_version_is_the_constructor():
     v = version("1.2.3")
     assert type(v) is Version and (v.raw, v.ecosystem) == ("1.2.3", "generic")
     assert version(s="1.0.0", ecosystem="semver").ecosystem == "semver"
-    raises(TypeError, "'NoneType' object is not an instance of 'str'", version, None, note="s")
+
+
+SEMVER, NOSUCH, NO_STABLE = Version("1.0.0", "semver"), unsupported("nosuch"), "no stable versions found"
+PEP_FOO, PARTS = "PEP 440 version must start with a digit: 'foo'", "Expected 3 parts, got 2"
+
+
+# The ecosystem is resolved first (after an empty sequence is refused), then the elements are read
+# in order; under auto, everything is parsed under the first element's ecosystem.
+@pytest.mark.parametrize(
+    "fn, args, message",
+    [
+        (sort_versions, ([], "nosuch"), NOSUCH), (stable_versions, ([], "nosuch"), NOSUCH),
+        (batch_compare, ([], "nosuch"), NOSUCH), (batch_compare, ([(1, 2)], "nosuch"), NOSUCH),
+        (max_version, ([],), "empty sequence"), (min_version, ((), "nosuch"), "empty sequence"),
+        (latest_stable, ([], "nosuch"), "empty sequence"), (max_version, (["1.0"], "nosuch"), NOSUCH),
+        (latest_stable, (["1.0"], "nosuch"), NOSUCH),
+        (sort_versions, (["1.0.0", "1.0", "x"], "semver"), PARTS), (sort_versions, (["1.0.0", None, "1.0"], "semver"), None),
+        (latest_stable, (["1.0", "not-valid"], "semver"), PARTS), (stable_versions, (["1.0", "x"], "semver"), PARTS),
+        (batch_compare, ([("1.0.0", "1.0.0"), ("1.0", "x")], "semver"), PARTS),
+        (sort_versions, (["1.0a1", "foo"], "auto"), PEP_FOO), (max_version, (["1.0a1", "foo"], "auto"), PEP_FOO),
+        (stable_versions, (["1.0a1", "1.0", "foo"], "auto"), PEP_FOO),
+        (latest_stable, (["1.0a1", "1.0", "foo"], "auto"), PEP_FOO),
+        (sort_versions, (["1.0", 2], "auto"), None), (sort_versions, ([2, "1.0"], "auto"), None),
+        (max_version, (["1.0", 2],), None), (min_version, ([2, "1.0"], "auto"), None),
+        (stable_versions, (["1.0a1", None],), None), (latest_stable, (["1.0a1", None],), None),  # prereleases too
+        (latest_stable, ([None, "1.0"], "auto"), None),
+        (batch_compare, ([(1, "1.0")], "auto"), None), (batch_compare, ([("1.0", 1)], "auto"), None),
+        (latest_stable, (["2.0a1"],), NO_STABLE), (latest_stable, (["2.0a1", "1.0~"], "semver"), NO_STABLE),
+        # Version objects: reparsed under a named ecosystem, their own under auto
+        (max_version, ([Version("1.0", "generic")], "semver"), PARTS), (sort_versions, ([SEMVER, "1.0"], "auto"), PARTS),
+        (latest_stable, ([SEMVER, "2.0"], "auto"), PARTS),
+        (latest_stable, ([Version("1.0.0-rc.1", "semver"), "2.0"], "auto"), PARTS),
+    ],
+)
+def test_errors_in_the_order_of_checks(fn, args, message):
+    if message is None:
+        raises(TypeError, "expected Version or str", fn, *args)
+    else:
+        raises(ValueError, message, fn, *args)
+    if message == PEP_FOO and fn in (stable_versions, latest_stable):
+        assert fn(args[0]) in (["1.0", "foo"], "1.0")  # the generic default reads them all

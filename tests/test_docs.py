@@ -18,43 +18,26 @@ import pytest
 import ombrel
 
 ROOT = pathlib.Path(__file__).resolve().parents[1]
-PAGES = sorted((ROOT / "docs").glob("*.md")) + [ROOT / "README.md"]
-CONSOLE_BLOCK = re.compile(r"^```console\n(.*?)^```", re.S | re.M)
-
-
-def read(page):
-    return page.read_text(encoding="utf-8") if page.exists() else ""
-
-
-def doctest_pages():
-    return [p for p in PAGES if p.parent.name == "docs" and ">>> " in read(p)]
+PAGES = [p for p in sorted((ROOT / "docs").glob("*.md")) + [ROOT / "README.md"] if p.exists()]
 
 
 def console_examples():
     """One pytest.param(page, command, expected output) per `$` command."""
     found = []
     for page in PAGES:
-        text = read(page)
-        for block in CONSOLE_BLOCK.finditer(text):
+        text = page.read_text(encoding="utf-8")
+        for block in re.finditer(r"^```console\n(.*?)^```", text, re.S | re.M):
             first = text.count("\n", 0, block.start(1)) + 1
-            lines = block.group(1).splitlines()
-            for i, line in enumerate(lines):
-                if not line.startswith("$ "):
-                    continue
-                output = []
-                for later in lines[i + 1 :]:
-                    if later.startswith("$ "):
-                        break
-                    output.append(later + "\n")
-                found.append(
-                    pytest.param(page, line[2:], "".join(output), id=f"{page.name}:{first + i}")
-                )
+            for i, (command, output) in enumerate(re.findall(r"^\$ (.*)\n((?:(?!\$ ).*\n)*)", block.group(1), re.M)):
+                line = first + block.group(1)[: block.group(1).index(f"$ {command}\n")].count("\n")
+                found.append(pytest.param(page, command, output, id=f"{page.name}:{line}"))
     return found
 
 
-@pytest.mark.parametrize("page", doctest_pages(), ids=lambda p: p.name)
+@pytest.mark.parametrize("page", [p for p in PAGES if p.parent.name == "docs" and ">>> " in p.read_text()],
+                         ids=lambda p: p.name)
 def test_page_examples_show_what_the_library_returns(page):
-    test = doctest.DocTestParser().get_doctest(read(page), {}, page.name, str(page), 0)
+    test = doctest.DocTestParser().get_doctest(page.read_text(encoding="utf-8"), {}, page.name, str(page), 0)
     runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
     report = []
     runner.run(test, out=report.append)
@@ -63,12 +46,12 @@ def test_page_examples_show_what_the_library_returns(page):
 
 def test_every_exported_name_and_version_member_is_documented():
     assert ombrel.__all__ == ombrel._ombrel.__all__ + ombrel._ext.__all__
-    reference = "".join(read(p) for p in PAGES)
+    for name in ombrel._ombrel.__all__:
+        assert getattr(ombrel, name) is getattr(ombrel._ombrel, name)
+    reference = "".join(p.read_text(encoding="utf-8") for p in PAGES)
     members = [n for n in dir(ombrel.Version) if not n.startswith("_")] + ["__reduce__"]
     missing = [n for n in ombrel.__all__ if f"`{n}" not in reference]
-    missing += [
-        n for n in members if not any(f"`{o}{n}" in reference for o in ("v.", "Version.", ""))
-    ]
+    missing += [n for n in members if not any(f"`{o}{n}" in reference for o in ("v.", "Version.", ""))]
     assert missing == []
 
 
@@ -76,22 +59,14 @@ def test_every_exported_name_and_version_member_is_documented():
 def shell_env(tmp_path_factory):
     if shutil.which("bash") is None:
         pytest.skip("bash is not available")
-    bin_dir = tmp_path_factory.mktemp("bin")
-    shim = bin_dir / "ombrel"
+    shim = tmp_path_factory.mktemp("bin") / "ombrel"
     shim.write_text(f'#!/bin/sh\nexec "{sys.executable}" -m ombrel "$@"\n', encoding="utf-8")
     shim.chmod(0o755)
-    return {**os.environ, "PATH": f"{bin_dir}{os.pathsep}{os.environ.get('PATH', '')}"}
+    return {**os.environ, "PATH": f"{shim.parent}{os.pathsep}{os.environ.get('PATH', '')}"}
 
 
 @pytest.mark.parametrize("page, command, expected", console_examples())
 def test_shell_examples_print_what_they_show(shell_env, page, command, expected):
-    result = subprocess.run(
-        ["bash", "-c", command],
-        cwd=page.parent,
-        env=shell_env,
-        stdin=subprocess.DEVNULL,
-        stdout=subprocess.PIPE,
-        stderr=subprocess.STDOUT,
-        timeout=60,
-    )
+    result = subprocess.run(["bash", "-c", command], cwd=page.parent, env=shell_env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
     assert result.stdout.decode("utf-8") == expected, f"$ {command}"

@@ -8,9 +8,9 @@ import random
 import pytest
 
 import ombrel
-from ombrel import Version
-
 from conftest import raises
+
+from ombrel import Version
 
 EXACT = [
     ('compare', ('1+a!2', '1', 'pep440'), "ValueError: invalid PEP 440 epoch: '1+a'"),
@@ -18,8 +18,7 @@ EXACT = [
     ('compare', ('!1', '1', 'pep440'), "ValueError: invalid PEP 440 epoch: ''"),
     ('compare', ('+1', '1', 'pep440'), "ValueError: empty PEP 440 version: '+1'"),
     ('compare', ('1!+x', '1', 'pep440'), "ValueError: empty PEP 440 version: '1!+x'"),
-    ('compare', ('1!2.0+loc', '1!2.0', 'pep440'), '1'),
-    ('compare', ('2!1.0', '1!9.0+z', 'pep440'), '1'),
+    ('compare', ('1!2.0+loc', '1!2.0', 'pep440'), '1'), ('compare', ('2!1.0', '1!9.0+z', 'pep440'), '1'),
     ('compare', ('v1.0+a.b', '1.0+a.c', 'pep440'), '-1'),
     ('compare', ('01.2.3', '1.2.3', 'semver'), "ValueError: leading zero in major: '01'"),
     ('compare', ('1.2.3-', '1.2.3', 'semver'), 'ValueError: empty prerelease'),
@@ -27,41 +26,29 @@ EXACT = [
     ('compare', ('1.2.3-rc.01', '1.2.3', 'semver'), "ValueError: leading zero in numeric prerelease identifier: '01'"),
     ('compare', ('18446744073709551615.0.0', '9999999999999999999.0.0', 'semver'), '1'),
     ('compare', ('18446744073709551616.0.0', '1.0.0', 'semver'), "ValueError: invalid major: '18446744073709551616'"),
-    ('compare', ('1.2.3+b-c', '1.2.3', 'semver'), '0'),
-    ('compare', ('1.2.3-a+b-c', '1.2.3-a', 'semver'), '0'),
+    ('compare', ('1.2.3+b-c', '1.2.3', 'semver'), '0'), ('compare', ('1.2.3-a+b-c', '1.2.3-a', 'semver'), '0'),
     ('compare', ('1.2', '1.2.3', 'semver'), 'ValueError: Expected 3 parts, got 2'),
     ('compare', ('1.2.3.4', '1.2.3', 'semver'), 'ValueError: Expected 3 parts, got 4'),
     ('compare', ('v1.2.3-rc.18446744073709551616', '1.2.3', 'semver'), "ValueError: numeric prerelease identifier out of range for u64: '18446744073709551616'"),
     ('compare', ('1.2.3-rc.2', '1.2.3-rc.10', 'semver'), '-1'),
-    ('compare', ('1.2.3-rc.a-b', '1.2.3-rc.a', 'semver'), '1'),
-    ('compare', (' 1.2.3 ', '1.2.3', 'semver'), '0'),
+    ('compare', ('1.2.3-rc.a-b', '1.2.3-rc.a', 'semver'), '1'), ('compare', (' 1.2.3 ', '1.2.3', 'semver'), '0'),
     ('compare', ('1.2.3x', '1.2.3', 'semver'), "ValueError: invalid patch: '3x'"),
     ('compare', ('0000000000000000000000000000005', '5'), '0'),
     ('compare', ('18446744073709551616', '18446744073709551615'), '0'),
     ('compare', ('99999999999999999999', '18446744073709551615'), '0'),
     ('compare', ('9999999999999999999', '18446744073709551615'), '-1'),
-    ('compare', ('1.0-snapshox', '1.0-snapshot'), '1'),
-    ('compare', ('1.0-milestonf', '1.0-milestone'), '1'),
-    ('compare', ('1.0-ALPHA', '1.0-alpha'), '0'),
-    ('compare', ('1.0-Milestone', '1.0-RC'), '-1'),
-    ('compare', ('1.0-preview', '1.0-previex'), '-1'),
-    ('compare', ('1.00', '1.0', 'debian'), '0'),
-    ('compare', ('1.010', '1.01', 'debian'), '1'),
-    ('compare', ('00', '0', 'debian'), '0'),
-    ('compare', ('1.0~rc1', '1.0~rc1~1', 'debian'), '1'),
-    ('compare', ('1.2a', '1.2+', 'debian'), '-1'),
-    ('compare', ('1.00', '1.0', 'rpm'), '0'),
-    ('compare', ('00', '0', 'rpm'), '0'),
-    ('compare', ('1.0a', '1.0', 'rpm'), '1'),
-    ('compare', ('1.0~rc1', '1.0~rc', 'rpm'), '1'),
-    ('compare', ('1.0^git1', '1.0^', 'rpm'), '1'),
-    ('compare', ('1.01.a', '1.1.b', 'rpm'), '-1'),
+    ('compare', ('1.0-snapshox', '1.0-snapshot'), '1'), ('compare', ('1.0-milestonf', '1.0-milestone'), '1'),
+    ('compare', ('1.0-ALPHA', '1.0-alpha'), '0'), ('compare', ('1.0-Milestone', '1.0-RC'), '-1'),
+    ('compare', ('1.0-preview', '1.0-previex'), '-1'), ('compare', ('1.00', '1.0', 'debian'), '0'),
+    ('compare', ('1.010', '1.01', 'debian'), '1'), ('compare', ('00', '0', 'debian'), '0'),
+    ('compare', ('1.0~rc1', '1.0~rc1~1', 'debian'), '1'), ('compare', ('1.2a', '1.2+', 'debian'), '-1'),
+    ('compare', ('1.00', '1.0', 'rpm'), '0'), ('compare', ('00', '0', 'rpm'), '0'),
+    ('compare', ('1.0a', '1.0', 'rpm'), '1'), ('compare', ('1.0~rc1', '1.0~rc', 'rpm'), '1'),
+    ('compare', ('1.0^git1', '1.0^', 'rpm'), '1'), ('compare', ('1.01.a', '1.1.b', 'rpm'), '-1'),
     ('compare', ('1:1.0', '1:1.0-1', 'rpm'), '-1'),
     ('satisfies', ('1.0', '>=1.0 ||| <0.5'), "ValueError: invalid comparator: '|'; expected operator (>=, <=, >, <, ==, !=) followed by version"),
-    ('satisfies', ('0.1', '<0.5 || '), 'True'),
-    ('satisfies', ('0.1', '||'), 'True'),
-    ('satisfies', ('2.0', '>=1.0,<2.0||>=3'), 'False'),
-    ('satisfies', ('1.5', '|| >=1.0'), 'True'),
+    ('satisfies', ('0.1', '<0.5 || '), 'True'), ('satisfies', ('0.1', '||'), 'True'),
+    ('satisfies', ('2.0', '>=1.0,<2.0||>=3'), 'False'), ('satisfies', ('1.5', '|| >=1.0'), 'True'),
     ('satisfies', ('x', '>=1.0', 'pep440'), "ValueError: PEP 440 version must start with a digit: 'x'"),
     ('satisfies', ('1.0', '>=x', 'pep440'), "ValueError: PEP 440 version must start with a digit: 'x'"),
 ]
@@ -138,51 +125,3 @@ def test_sorting_by_prefixes_agrees_with_pairwise_compare(ecosystem):
     assert got == expected and all(x is y for x, y in zip(got, expected))
     assert ombrel.max_version(texts, ecosystem) is expected[-1]
     assert ombrel.min_version(texts, ecosystem) is expected[0]
-
-
-class Text(str):
-    pass
-
-
-@pytest.mark.parametrize(
-    "a, b, expected",
-    [
-        (Text("1.0"), "1.0.1", -1),
-        ("1.0.1", Text("1.0"), 1),
-        (Text("1.0-rc.1"), Text("1.0-RC.1"), 0),
-    ],
-)
-def test_str_subclasses_compare_as_str(a, b, expected):
-    assert ombrel.compare(a, b) == expected
-    assert ombrel.lt(a, b) is (expected < 0)
-
-
-@pytest.mark.parametrize(
-    "a, b, ecosystem, error",
-    [
-        ("\ud800", "1.0", "generic", UnicodeEncodeError),
-        ("1.0", "\ud800", "generic", UnicodeEncodeError),
-        ("x!", "\ud800", "pep440", ValueError),  # the first argument's parse fails first
-        ("1.0", Text("\ud800"), "rpm", UnicodeEncodeError),
-    ],
-)
-def test_unencodable_text_fails_where_it_stands_in_the_order_of_checks(a, b, ecosystem, error):
-    with pytest.raises(error) as info:
-        ombrel.compare(a, b, ecosystem)
-    assert type(info.value) is error
-
-
-WEIGHTS = {"dev": -5, "a": 0, "alpha": 0, "b": 10, "beta": 10, "m": 15, "milestone": 15, "c": 20,
-           "rc": 20, "cr": 20, "pre": 20, "preview": 20, "snapshot": 25, "ga": 30, "final": 30,
-           "release": 30, "p": 35, "sp": 35, "post": 35, "patch": 35}
-
-
-@pytest.mark.parametrize("tag, weight", WEIGHTS.items())
-def test_tag_weights_are_found_in_any_case_and_near_misses_are_unlisted(tag, weight):
-    for written in (tag, tag.upper(), tag.capitalize()):
-        assert ombrel.compare(f"1.0-{written}.1", f"1.0-{tag}.1") == 0
-    # Same length, same first seven letters where there are that many: unlisted, rank 29.
-    near = tag[:-1] + ("x" if tag[-1] != "x" else "y")
-    assert ombrel.compare(f"1.0-{near}", f"1.0-{tag}") == (29 > weight) - (29 < weight)
-    assert Version(f"1.0-{tag.upper()}").is_prerelease is (weight < 30)
-    assert Version(f"1.0-{near}").is_prerelease is False

@@ -26,8 +26,7 @@ def test_equal(a, b):
     "versions",
     [
         ("1.0-alpha", "1.0-alpha.1", "1.0-beta", "1.0-rc.1", "1.0"),
-        ("1.0~rc1", "1.0~", "1.0-dev", "1.0-alpha", "1.0"),
-        ("1.0", "1.0^1", "1.0.post"),
+        ("1.0~rc1", "1.0~", "1.0-dev", "1.0-alpha", "1.0"), ("1.0", "1.0^1", "1.0.post"),
         ("1.0-dev", "1.0-alpha", "1.0-beta", "1.0-m", "1.0-rc", "1.0-snapshot", "1.0-bar", "1.0-foo",
          "1.0-ga", "1.0^", "1.0-post"),
         ("1.0-final", "1.0^", "1.0-p"),
@@ -44,9 +43,28 @@ def test_order(versions):
     assert_ascending(versions, "generic")
 
 
-def test_ten_megabyte_text_is_linear():
-    text = "1." * 5_000_000
-    assert compare(text, text + "1") == -1
+# Listed tags from lowest to highest rank; each group ranks alike, in any case. Unlisted words
+# rank between "snapshot" and the release-weight group; the groups below that are pre-releases.
+TAG_RANKS = [["~"], ["dev"], ["a", "alpha"], ["b", "beta"], ["m", "milestone"], ["c", "rc", "cr", "pre", "preview"],
+             ["snapshot"], ["foo", "x", "snapshox", "milestonf", "previex"], ["ga", "final", "release"], ["^"],
+             ["p", "sp", "post", "patch"]]
+UNLISTED = 7
+RELEASE = 8
+
+
+@pytest.mark.parametrize("rank, group", enumerate(TAG_RANKS))
+def test_tags_rank_in_groups_in_any_case_and_decide_prerelease(rank, group):
+    for tag in group:
+        for written in (tag, tag.upper(), tag.capitalize()):
+            unlisted = rank == UNLISTED  # ordered by their bytes after folding
+            assert compare(f"1.0-{written}.1", f"1.0-{group[0]}.1") == unlisted * ((tag > group[0]) - (tag < group[0]))
+            assert ombrel.Version(f"1.0-{written}1").is_prerelease is (rank < RELEASE and not unlisted)
+            assert ombrel.stable_versions([f"1.0.{written}"]) == ([] if rank < UNLISTED else [f"1.0.{written}"])
+        for lower in TAG_RANKS[:rank]:
+            assert compare(f"1.0-{lower[-1]}", f"1.0-{tag}") == -1, (lower[-1], tag)
+            assert compare(f"1.0.{tag}", f"1.0.{lower[0].upper()}") == 1, (lower[0], tag)
+        # against an exhausted side a tag ranks as it does against the release weight
+        assert compare(f"1.0.{tag}", "1.0") == (rank > RELEASE) - (rank < RELEASE)
 
 
 @pytest.mark.parametrize(

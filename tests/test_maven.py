@@ -81,7 +81,10 @@ def test_numerals_and_a_non_digit_start_are_rejected(text, message):
 
 # 256 lists at most: `more` opens one more list (two for "a1")
 @pytest.mark.parametrize(
-    "deep, more", [("1" + "-1" * 255, "-1"), ("1" + "a1" * 127, "a1"), ("1" + "-" * 255, "-")], ids=short_id
+    "deep, more",
+    [("1" + "-1" * 255, "-1"), ("1" + "a1" * 127, "a1"), ("1" + "-" * 255, "-"), ("1" + "-" * 255, "-" * 10**7),
+     ("1" + "-1" * 255, "-1" * 5 * 10**6)],
+    ids=short_id,
 )
 def test_nesting_is_limited_to_256_lists(deep, more):
     assert cmp(deep, deep) == 0
@@ -95,27 +98,12 @@ def test_nesting_is_limited_to_256_lists(deep, more):
         ("1" + "-1" * 255, "1" + "-1" * 254 + "-2", -1), ("1" + "-1" * 255, "1" + "-1" * 254, 1),
         ("1" + "-0" * 254 + "-1", "1", 1), ("1" + "-0" * 254 + "-alpha", "1", -1),
         ("1" + "a1" * 127, "1" + "a1" * 126 + "a2", -1),
+        ("1" + "-1" * 255 + ".0" * 2_000_000, "1" + "-1" * 255 + ".1", -1),  # deep, then wide
     ],
     ids=short_id,
 )
 def test_deepest_trees_compare(a, b, expected):
     assert (cmp(a, b), cmp(b, a)) == (expected, -expected)
-
-
-@pytest.mark.parametrize(
-    "a, b",
-    [
-        ("1." * 2_000_000, "1." * 1_999_999 + "2"),
-        ("1-" + "\u0391\u03a3'" * 1_000_000, "1-" + "\u03b1\u03c2'" * 1_000_000),
-        ("1" + "-1" * 255 + ".0" * 2_000_000, "1" + "-1" * 255),
-        ("1." + "9" * 4_000_000, "1." + "9" * 4_000_000 + "a"),
-    ],
-    ids=short_id,
-)
-def test_large_texts_compare_quickly(a, b):
-    start = time.perf_counter()
-    cmp(a, b)
-    assert time.perf_counter() - start < 2
 
 
 # Known differences from Maven's ComparableVersion, left out of the comparison:

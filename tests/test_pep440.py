@@ -40,6 +40,7 @@ def test_equal(a, b):
          "1.0+", "1.0+1", "1.0.post1", "1.1", "1!0.1"],
         ["1.0+abc", "1.0+abd"], ["3.0", "1!2.0"],
         ["1.0+zzz", "1.0.1"], ["1.0+9", "1.0+10"],  # the local label only breaks ties
+        ["1!1.0", "1!1.0+a9", "1!1.0+b1", "1!1.0+b1.1", "1!1.0+0", "2!0"],  # with an epoch too
     ],
 )
 def test_order(chain):

@@ -1,7 +1,7 @@
 import random
 
 import pytest
-from conftest import raises, short_id
+from conftest import raises
 
 from ombrel import build_purl, parse_purl, purl_ecosystem
 
@@ -54,25 +54,15 @@ def test_parse_messages_quote_the_whole_input(text, reason):
     raises(ValueError, f"invalid purl '{text}'; {reason}", purl_ecosystem, text)
 
 
-PURL_TYPES = {
-    "generic": "generic", "pypi": "pep440", "python": "pep440", "deb": "debian",
-    "debian": "debian", "rpm": "rpm", "gem": "ruby", "rubygems": "ruby", "maven": "maven",
-    "go": "go", "golang": "go", "npm": "npm", "nuget": "nuget", "composer": "composer",
-    "cargo": "crates", "crates": "crates", "hex": "hex", "swift": "swift", "apk": "alpine",
-    "alpine": "alpine", "oci": "docker", "docker": "docker", "conda": "conda", "arch": "arch",
-    "pacman": "arch", "gentoo": "gentoo", "portage": "gentoo", "cran": "cran", "r": "cran",
-    "spack": "spack", "pub": "dart", "dart": "dart", "julia": "julia",
-    "terraform": "terraform", "opentofu": "terraform", "helm": "helm", "cpan": "cpan",
-    "perl": "cpan", "nix": "nix", "nixpkgs": "nix", "brew": "homebrew",
-    "homebrew": "homebrew", "pkg": "freebsd", "freebsd": "freebsd",
-}
+# A sample of types: the registry's own name, a second name, and types that map to nothing.
+TYPES = ("pypi=pep440 python=pep440 deb=debian gem=ruby golang=go cargo=crates apk=alpine oci=docker pacman=arch "
+         "r=cran pub=dart opentofu=terraform perl=cpan nixpkgs=nix brew=homebrew pkg=freebsd maven=maven npm=npm "
+         "semver= calver= github= node= crates.io=")
 
 
-UNMAPPED = {t: None for t in ["semver", "calver", "github", "node", "crates.io", "rpm "]}
-
-
-@pytest.mark.parametrize("purl_type, ecosystem", sorted(PURL_TYPES.items()) + sorted(UNMAPPED.items()))
-def test_every_mapped_type_names_its_ecosystem_and_others_none(purl_type, ecosystem):
+@pytest.mark.parametrize("purl_type, ecosystem", [pair.split("=") for pair in TYPES.split()] + [("rpm ", "")])
+def test_purl_types_name_their_ecosystem_in_any_case(purl_type, ecosystem):
+    ecosystem = ecosystem or None
     assert purl_ecosystem(f"pkg:{purl_type}/x@1") == ecosystem
     assert purl_ecosystem(f"pkg:{purl_type.upper()}/x") == ecosystem
     assert parse_purl(f"pkg:{purl_type}/ns/x")["ecosystem"] == ecosystem
@@ -117,15 +107,3 @@ def test_parse_of_built_purl_gives_back_the_parts():
         assert parse_purl(rebuilt) == first, text
         checked += 1
     assert checked > 300
-
-
-@pytest.mark.parametrize(
-    "text, name",
-    [
-        ("pkg:npm/" + "/" * 10_000_000 + "x", "x"), ("pkg:npm/" + "a//" * 3_000_000 + "x", "x"),
-        ("pkg:npm/" + "@" * 10_000_000, "@" * 9_999_999), ("pkg:npm/x?" + "#" * 10_000_000, "x"),
-    ],
-    ids=short_id,
-)
-def test_ten_megabyte_purls_parse_in_linear_time(text, name):
-    assert parse_purl(text)["name"] == name

@@ -26,6 +26,9 @@ def check(fn, args, expected):
         ("1.2.x", "1.2.0", "1.3.0"), ("1.2.X", "1.2.0", "1.3.0"), ("1.2.*", "1.2.0", "1.3.0"),
         ("1.x.x", "1.0.0", "2.0.0"), ("1.2.3.x", "1.2.0", "1.3.0"), ("10rc1.2.x", "10.2.0", "10.3.0"),
         ("x.x", "0.0.0", "0.1.0"),
+        # a successor that carries into a new digit
+        ("^9", "9.0.0", "10.0.0"), ("~1.9", "1.9.0", "1.10.0"), ("^0.99", "0.99.0", "0.100.0"),
+        ("^0.0.999", "0.0.999", "0.0.1000"), ("99.x", "99.0.0", "100.0.0"), ("~9.99.1", "9.99.1", "9.100.0"),
     ],
 )
 def test_shorthand_bounds_are_exact_three_number_texts(shorthand, lower, upper, ecosystem):
@@ -85,22 +88,21 @@ def test_range_parse_errors(constraint, message):
         ("1.0", "(1.0,2.0]", "generic", False), ("2.0", "[ 1.0 , 2.0 )", "generic", False),
         ("1.5", "(,2.0) [1.0,) [,]", "generic", True),
         ("1.0.1", ">=1.0|<2.0", "generic", False),  # one comparator with the bound "1.0|<2.0"
-        ("0.1", "^1.0 ||", "generic", True),
+        # a stray closing bracket is part of its token and opens nothing
+        ("2.5", ">=1.0) <2.0", "generic", False), ("3.5", "[1.0,2.0)), [3,4]", "generic", False),
+        ("1.5", ">=1.0 ) <2.0", "generic", "invalid comparator: ')'" + HINT), ("0.1", "^1.0 ||", "generic", True),
         ("2.0.0-alpha", "^1.0", "semver", True),  # prereleases are not excluded
-        ("1.0.0-alpha", "^1.0", "semver", False),
-        ("1.5.0", ">=1.0.0,<2.0.0 || >=abc", "npm", True),
+        ("1.0.0-alpha", "^1.0", "semver", False), ("1.5.0", ">=1.0.0,<2.0.0 || >=abc", "npm", True),
         ("3.0.0", ">=1.0.0,<2.0.0 || >=abc", "npm", "Expected 3 parts, got 1"),
         ("1.0.0", ">=abc || *", "npm", "Expected 3 parts, got 1"),
         ("1.0.0", ">=2.0.0 <abc || ^1.0", "npm", True),  # a failing comparator ends its branch
         # The candidate is reported before any bound, at the first comparison made.
-        ("1.2", ">=1", "npm", "Expected 3 parts, got 2"),
-        ("1.2", "^1.0 || >=1", "npm", "Expected 3 parts, got 2"),
+        ("1.2", ">=1", "npm", "Expected 3 parts, got 2"), ("1.2", "^1.0 || >=1", "npm", "Expected 3 parts, got 2"),
         ("1.5.0", ">=1.0", "npm", "Expected 3 parts, got 2"),
         ("1.5.0", ">=1.0|<2.0", "npm", "leading zero in minor: '0|<2'"),
         ("x", ">=1.0", "pep440", "PEP 440 version must start with a digit: 'x'"),
         # the ecosystem is checked before the range, and the range before the versions
-        ("bad", "[", "NoSuch", unsupported("nosuch")),
-        ("1.0", "*", "auto", unsupported("auto")),
+        ("bad", "[", "NoSuch", unsupported("nosuch")), ("1.0", "*", "auto", unsupported("auto")),
         ("bad", ">=1.0 y", "npm", "invalid comparator: 'y'" + HINT),
     ],
 )
@@ -148,40 +150,9 @@ def test_ranges_intersect(left, right, expected):
         ("<1.0.0 || >=abc", ">=2.0.0", "npm", "Expected 3 parts, got 1"),
         ("==1.0.0 >=1.2", "*", "npm", "Expected 3 parts, got 2"),  # exact in the other, then own
         ("==1.0.0 >=2.0.0", "==1.2", "npm", "Expected 3 parts, got 2"),  # then the right's exacts
-        ("[", "=", "auto", unsupported("auto")),
-        ("[1]", "=2", "generic", "invalid interval range: '[1]'"),
+        ("[", "=", "auto", unsupported("auto")), ("[1]", "=2", "generic", "invalid interval range: '[1]'"),
         (">=1.0", "=2", "generic", "invalid comparator: '=2'" + HINT),
     ],
 )
 def test_ranges_intersect_errors_follow_check_and_comparison_order(left, right, ecosystem, expected):
     check(ranges_intersect, (left, right, ecosystem), expected)
-
-
-@pytest.mark.parametrize(
-    "version, constraint, expected",
-    [
-        ("1", "||".join([">=9"] * 100_000), False),
-        ("1.5", "||".join(["<1"] * 99_999 + ["^1"]), True),
-        ("0.5", ">=1.0 " * (TEN_MB // 6), False),
-        ("1.5", " ," * (TEN_MB // 2), True),
-        ("1.1.5", "1." * (TEN_MB // 2) + "x", True),  # only three components are read
-        ("1.5", "[" * 100_000 + "1,2" + ")" * 100_000, True),
-        ("1.5", "(" * 100_000 + "1, 2" + "]" * 100_000, True),
-    ],
-    ids=short_id,
-)
-def test_pathological_ranges_complete(version, constraint, expected):
-    assert satisfies(version, constraint) is expected
-
-
-@pytest.mark.parametrize("constraint", ["^" + "9" * TEN_MB, "(" * 100_000 + " 1"], ids=short_id)
-def test_pathological_errors_quote_the_whole_token(constraint):
-    with pytest.raises(ValueError) as info:
-        satisfies("1.0", constraint)
-    assert constraint in str(info.value)
-
-
-def test_pathological_intersection_is_linear_in_one_side():
-    left = "||".join(["<1"] * 100_000)
-    assert ranges_intersect(left, ">=2") is False
-    assert ranges_intersect(">=2", left + "||==3") is True

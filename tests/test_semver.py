@@ -16,14 +16,16 @@ from ombrel import compare, compare_semver_strict
         ("01.2.3", "leading zero in major: '01'"), ("1.00.3", "leading zero in minor: '00'"),
         ("1.2.x", "invalid patch: 'x'"), ("1.2.0x", "leading zero in patch: '0x'"),
         (f"{U64 + 1}.0.0", f"invalid major: '{U64 + 1}'"), ("1.2.3 4", "invalid patch: '3 4'"),
-        ("١.2.3", "invalid major: '١'"),
-        ("1.2.3-", "empty prerelease"), ("1.2.3-+meta", "empty prerelease"),
+        ("١.2.3", "invalid major: '١'"), ("1.2.3-", "empty prerelease"), ("1.2.3-+meta", "empty prerelease"),
         ("1.2.3-alpha..1", "empty identifier in prerelease"), ("1.2.3-alpha.", "empty identifier in prerelease"),
         ("1.2.3-alpha_1", "invalid character in prerelease identifier: 'alpha_1'"),
         ("1.2.3-a.b_c.d..", "invalid character in prerelease identifier: 'b_c'"),
         ("1.2.3-é", "invalid character in prerelease identifier: 'é'"),
         ("1.2.3-rc.01", "leading zero in numeric prerelease identifier: '01'"),
         (f"1.2.3-rc.{U64 + 1}", f"numeric prerelease identifier out of range for u64: '{U64 + 1}'"),
+        (f"1.2.3-0.{U64 + 1}", f"numeric prerelease identifier out of range for u64: '{U64 + 1}'"),
+        ("1.2.3-0.00000000000000000001", "leading zero in numeric prerelease identifier: '00000000000000000001'"),
+        ("1.2.3-01234567890123456789.0", "leading zero in numeric prerelease identifier: '01234567890123456789'"),
     ],
 )
 def test_strict_parse_messages(text, message):
@@ -50,7 +52,7 @@ def test_strict_equal(a, b):
          "1.0.0-rc.1", "1.0.0", "1.0.1", "1.1.0", "2.0.0", f"{U64}.0.0"],
         ["1.0.0-RC.1", "1.0.0-rc.1"], ["1.0.0-1.1", "1.0.0-1.a"], ["1.0.0-0", "1.0.0-00a"],
         ["1.0.0-a", "1.0.0-a-b"], ["1.0.0-a", "1.0.0-a.1"], [f"1.0.0-{U64}", "1.0.0-a"],
-        ["1.0.0-1", "1.0.0-0a"],
+        ["1.0.0-1", "1.0.0-0a"], [f"1.0.0-0.{U64}", f"1.0.0-{U64}.0", "1.0.0-00000000000000000000a.0"],
     ],
 )
 def test_precedence(chain):

@@ -17,22 +17,8 @@ SAMPLE = {"go": "v1.2.3-rc.1", "cran": "1.2-3"}  # what each ecosystem accepts
 NOT_STR = "'{}' object is not an instance of 'str'"
 
 
-def test_class_reports_itself_as_ombrel_version_with_its_members_in_fixed_order():
-    assert Version is ombrel._ombrel.Version and ombrel.__all__[0] == "Version"
-    assert (Version.__module__, Version.__qualname__) == ("ombrel", "Version")
-    names = [n for n in vars(Version) if not n.startswith("__") or n == "__reduce__"]
-    assert names == ["segments", "release", "compare", "to_dict", "from_dict", "parse", "try_parse", "__reduce__",
-                     "sort_key", "raw", "ecosystem", "epoch", "build", "is_prerelease", "is_postrelease", "is_stable",
-                     "count", "major", "minor", "patch"]
-    assert Version.__text_signature__ == '(version, ecosystem="auto")'
-    assert Version.compare.__text_signature__ == "($self, other, ecosystem=None)"
-    assert Version.parse.__text_signature__ == '($cls, version, ecosystem="auto")'
-    assert Version.try_parse.__text_signature__ == '(version, ecosystem="auto")'
-    assert Version.from_dict.__doc__ == "Reconstruct a Version from the dict produced by `to_dict()`."
-    assert Version.__reduce__.__doc__.startswith("Pickle support. Restores via")
-
-
 def test_cannot_be_subclassed_extended_or_weakly_referenced():
+    assert (Version.__module__, Version.__qualname__) == ("ombrel", "Version")
     v = Version("1.0")
     for fail in (lambda: type("X", (Version,), {}), lambda: setattr(Version, "foo", 1), lambda: weakref.ref(v)):
         with pytest.raises(TypeError):
@@ -57,16 +43,7 @@ def test_construction_detects_under_auto_and_try_parse_returns_none_only_for_val
     with pytest.raises(UnicodeEncodeError):
         Version.try_parse("1.0\udc80")
     assert Version.try_parse("x").ecosystem == "generic"  # auto never rejects
-
-
-def test_arguments_bind_by_position_and_keyword():
-    assert Version(version="1.0", ecosystem="generic").raw == "1.0"
-    assert type(Version.parse(ecosystem="pep440", version="1.0")) is Version
-    assert type(Version.try_parse("1.0")) is Version
-    raises(TypeError, "Version() missing 1 required positional argument: 'version'", Version)
-    raises(TypeError, "Version() takes from 1 to 2 positional arguments but 3 were given", Version, "1", "generic", "x")
-    raises(TypeError, "Version() got an unexpected keyword argument 'eco'", Version, "1", eco="x")
-    raises(TypeError, "Version() got multiple values for argument 'version'", Version, "1", version="2")
+    assert Version(version="1.0", ecosystem="generic").raw == Version.parse(ecosystem="pep440", version="1.0").raw
 
 
 @pytest.mark.parametrize(
@@ -79,6 +56,8 @@ def test_arguments_bind_by_position_and_keyword():
         ("1.0.0+Build.7", "semver", (1, 0, 0), (1, 0, 0), (1, 0, 0), 0, "Build.7", False, False),
         (f"{U64 + 1}.{U64}:7", "generic", (U64, U64, 7), (U64, U64, 7), (U64, U64, 7), 0, "", False, False),
         ("", "generic", (), (), (0, 0, 0), 0, "", False, False),
+        ("*!/:", "generic", (), (), (0, 0, 0), 0, "", False, False),
+        ("1.0+Build.7 \t", "generic", (1, 0), (1, 0), (1, 0, 0), 0, "Build.7", False, False),
     ],
 )
 def test_properties_read_the_generic_parse(text, eco, segments, release, mmp, epoch, build, pre, post):
@@ -88,7 +67,7 @@ def test_properties_read_the_generic_parse(text, eco, segments, release, mmp, ep
     assert (v.major, v.minor, v.patch, v.epoch, v.build) == (*mmp, epoch, build)
     assert (v.is_prerelease, v.is_postrelease, v.is_stable) == (pre, post, not pre)
     assert len(v) == v.count == len(segments) and bool(v) is bool(segments)
-    assert (v.raw, v.ecosystem, str(v)) == (text, eco, text)
+    assert (v.raw, v.ecosystem, str(v)) == (text, eco, text) and type(v.build) is str
     for value in (v.major, v.epoch, v.count, *v.release()):
         assert type(value) is int
     assert all(type(s) is (int if isinstance(s, int) else str) for s in v.segments())
@@ -125,8 +104,7 @@ GREATER = (False, False, False, True, True, True)
 @pytest.mark.parametrize(
     "a, b, expected",
     [
-        (Version("1.0", "generic"), Version("1.0.0", "generic"), EQUAL),
-        (Version("1.0", "generic"), "1.0.0", EQUAL),
+        (Version("1.0", "generic"), Version("1.0.0", "generic"), EQUAL), (Version("1.0", "generic"), "1.0.0", EQUAL),
         ("2.0", Version("1.0", "generic"), GREATER),
         (Version("1.0.0", "semver"), Version("1.0.0+build.5", "semver"), EQUAL),
         (Version("1.0a", "debian"), "1.0", GREATER),  # the str is read under the Version's rules
@@ -173,8 +151,7 @@ def test_module_functions_take_version_objects():
     raises(ValueError, "Expected 3 parts, got 2", ombrel.compare, Version("1.2", "generic"), "1.2.0", "semver")
 
 
-WEIGHTS = {"~": -10, "dev": -5, "a": 0, "alpha": 0, "b": 10, "beta": 10, "m": 15, "milestone": 15, "c": 20, "rc": 20,
-           "cr": 20, "pre": 20, "preview": 20, "snapshot": 25, "^": 32, "p": 35, "sp": 35, "post": 35, "patch": 35}
+WEIGHTS = {"~": -10, "alpha": 0, "beta": 10, "rc": 20, "snapshot": 25, "^": 32}  # of the tags hashed below
 
 
 def stream(epoch, sequence):
@@ -199,11 +176,6 @@ HASHED = [
     ("1.0-SNAPSHOT", "maven", 0, [1, "snapshot"]),  # Maven: the canonical rendering is hashed
     ("1.0alpha1", "maven", 0, [1, "alpha", 1]), ("1.0.0-1", "maven", 0, [1, 1]),
 ]
-
-
-def test_the_example_byte_streams():
-    assert stream(0, [1, "rc", 1]).hex() == "0" * 16 + "000100000000000000" + "0114000000" + "000100000000000000"
-    assert stream(0, [1, "foo"]).hex() == "0" * 16 + "000100000000000000" + "02666f6fff"
 
 
 def test_hash_is_siphash13_of_the_byte_stream_with_a_zero_key():
@@ -250,8 +222,7 @@ END = (1, 30, "")
         (f"{U64}:{U64}", "generic", ((2, I64, ""), (2, I64, ""), END)),
         ("V1.0~RC1", "generic", ((2, 0, ""), (2, 1, ""), (1, -10, "~"), (1, 20, "rc"), (2, 1, ""), END)),
         ("1.final.2.ga", "generic", ((2, 0, ""), (2, 1, ""), (1, 30, "final"), (2, 2, ""), END)),
-        ("1.0-Foo", "generic", ((2, 0, ""), (2, 1, ""), (1, 29, "foo"), END)),
-        ("", "generic", ((2, 0, ""), END)),
+        ("1.0-Foo", "generic", ((2, 0, ""), (2, 1, ""), (1, 29, "foo"), END)), ("", "generic", ((2, 0, ""), END)),
         ("1.0+Ubuntu.rc.1.0.final", "pep440",
          ((2, 0, ""), (2, 1, ""), END, (1, 29, "ubuntu"), (1, 29, "rc"), (2, 1, ""), END)),
         ("1.0+", "pep440", ((2, 0, ""), (2, 1, ""), END, END)),
