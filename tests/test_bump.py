@@ -1,7 +1,7 @@
 import pytest
-from conftest import U64, raises
+from conftest import U64
 
-from ombrel import Version, bump_major, bump_minor, bump_patch, bump_prerelease, next_stable
+from ombrel import bump_major, bump_minor, bump_patch, bump_prerelease, next_stable
 
 FUNCTIONS = [bump_major, bump_minor, bump_patch, next_stable, bump_prerelease]
 

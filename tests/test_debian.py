@@ -2,7 +2,6 @@ import os
 import random
 import shutil
 import subprocess
-import time
 
 import pytest
 from conftest import assert_all_equal, assert_ascending, read_versions, short_id

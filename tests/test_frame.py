@@ -43,22 +43,16 @@ def test_keywords_bind_by_name_in_any_order():
         (lambda: ombrel.ne("1", "1", 3), "ecosystem", "int"),
         (lambda: ombrel.eq("x", 1, "nosuch"), "b", "int"),  # every argument before the ecosystem's name
         (lambda: ombrel.eq(Version("1.0"), "1.0"), "a", "Version"),
-        (lambda: ombrel.compare_semver_strict(1, "1.0.0"), "a", "int"),
-        (lambda: ombrel.satisfies(b"1.0", "*"), "version", "bytes"),
         (lambda: ombrel.satisfies("1.0", 1, "nosuch"), "constraint", "int"),
         (lambda: ombrel.satisfies(Version("1.0"), "*"), "version", "Version"),
-        (lambda: ombrel.range_contains("1.0", "*", None), "ecosystem", "NoneType"),
         (lambda: ombrel.ranges_intersect("*", ["*"]), "right", "list"),
-        (lambda: ombrel.build_vers("npm", 1), "range", "int"),
         (lambda: ombrel.vers_contains("vers:npm/*", Version("1.0")), "version", "Version"),
         (lambda: ombrel.parse_purl(None), "purl", "NoneType"),
-        (lambda: ombrel.purl_ecosystem(b"pkg:npm/x"), "purl", "bytes"),
         (lambda: ombrel.build_purl("npm", None), "name", "NoneType"),
         (lambda: ombrel.build_purl("", "", subpath=1), "subpath", "int"),  # before the blank type and name
         (lambda: ombrel.osv_affected("1.0", {}, 1), "ecosystem", "int"),
         (lambda: ombrel.osv_affected(1, None, 1), "version", "int"),  # in order, before the entry is looked at
         (lambda: ombrel.bump_major(Version("1.2.3")), "version", "Version"),
-        (lambda: ombrel.next_stable(None), "version", "NoneType"),
         (lambda: ombrel.bump_prerelease("1.0", tag=1), "tag", "int"), (lambda: ombrel.version(None), "s", "NoneType"),
     ],
 )
@@ -72,14 +66,12 @@ def test_str_arguments_refuse_other_types_naming_the_argument(call, param, type_
         (ombrel.compare, ("\udc80", "1.0"), {}, None), (ombrel.lt, ("1.0", "1.0\ud800"), {}, "b"),
         (ombrel.eq, ("1", "1", "\udc80"), {}, "ecosystem"),
         (ombrel.satisfies, ("1", ">=" + SURROGATE), {}, "constraint"),
-        (ombrel.parse_purl, ("pkg:npm/\udfff",), {}, "purl"),
         (ombrel.build_purl, ("npm", "x"), {"subpath": "\ud800"}, "subpath"),
-        (ombrel.vers_contains, ("vers:npm/*", "\ud800"), {}, "version"),
         (ombrel.bump_prerelease, ("1", "\ud800"), {}, "tag"),
         (Version, (SURROGATE,), {}, "version"), (Version.try_parse, ("1.0\udc80",), {}, "version"),
         # inside containers the error has no argument to name
         (ombrel.compare, ("1.0", type("T", (str,), {})("\ud800"), "rpm"), {}, None),
-        (ombrel.sort_versions, (["1", SURROGATE],), {}, ...), (ombrel.max_version, ([SURROGATE],), {}, ...),
+        (ombrel.sort_versions, (["1", SURROGATE],), {}, ...),
         (ombrel.osv_affected, ("1", {"versions": [SURROGATE]}), {}, ...),
         (ombrel.osv_affected, ("1", {"ranges": [{"events": [{"fixed": SURROGATE}]}]}), {}, ...),
         (ombrel.osv_affected, ("1", {"package": {"ecosystem": "\ud800"}}), {}, ...),
@@ -131,7 +123,6 @@ class LyingStr(str):
         (ombrel.build_vers, ("npm", "^1.2\x00"), "vers:npm/^1.2\x00"),
         (ombrel.vers_contains, ("vers:generic/>=1.0\x00", "1.5"), True),
         (ombrel.osv_affected, ("1\x00", {"versions": ["1\x00"]}), True),
-        (ombrel.osv_affected, ("1", {"versions": ["1\x00"]}), False),
     ],
 )
 def test_str_subclasses_are_read_as_their_text_and_nul_is_an_ordinary_byte(fn, args, expected):

@@ -1,10 +1,9 @@
 import pytest
-from conftest import U64, raises, short_id, unsupported
+from conftest import U64, raises, unsupported
 
 from ombrel import range_contains, ranges_intersect, satisfies
 
 HINT = "; expected operator (>=, <=, >, <, ==, !=) followed by version"
-TEN_MB = 10 * 1024 * 1024
 
 
 def check(fn, args, expected):

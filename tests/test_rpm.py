@@ -1,7 +1,6 @@
 import random
 import shutil
 import subprocess
-import time
 
 import pytest
 from conftest import assert_all_equal, assert_ascending, short_id
