@@ -38,7 +38,6 @@ HUGE_VERSIONS = {
 def test_ten_megabyte_versions_compare_or_fail_in_linear_time(text, ecosystem):
     try:
         assert timed(ombrel.compare, text, text + "1", ecosystem) in (-1, 0, 1)
-        assert timed(ombrel.compare, text[:-1] + "a", text, ecosystem) in (-1, 0, 1)
     except ValueError as e:
         assert len(e.args[0]) < 2 * len(text) + 200  # the message quotes the text at most once
 

@@ -132,7 +132,7 @@ def test_empty_branch_accepts_unparsable_versions(constraint, ecosystem):
         ("==1.5 >=2.0", "*", False),  # decided by the exact path, not by the missing bounds
     ],
 )
-def test_ranges_intersect(left, right, expected):
+def test_ranges_intersect_either_way_round(left, right, expected):
     assert ranges_intersect(left, right) is expected
     assert ranges_intersect(right, left) is expected
 
