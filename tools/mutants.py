@@ -174,7 +174,6 @@ def run(faults_path, tests, only, built_only):
     tree, build_dir = (None, None) if built_only else prepare()
     originals = {}
     caught = survived = stillborn = 0
-    report = []
     for fault in faults:
         where, text, replacement = fault
         fid = fault_id(fault)
@@ -203,7 +202,7 @@ def run(faults_path, tests, only, built_only):
                 (done / "stillborn").touch()
         if (done / "stillborn").exists():
             stillborn += 1
-            report.append(f"does not build  {fid}  {where}  {text!r} -> {replacement!r}")
+            print(f"does not build  {fid}  {where}  {text!r} -> {replacement!r}", flush=True)
             continue
         files = tests_for(where, tests)
         env = {**os.environ, "PYTHONPATH": str(done)}
@@ -215,8 +214,7 @@ def run(faults_path, tests, only, built_only):
             verdict = "caught"  # by the timeout
         caught += verdict == "caught"
         survived += verdict == "SURVIVED"
-        report.append(f"{verdict:15s} {fid}  {where}  {text!r} -> {replacement!r}")
-        print(report[-1], flush=True)
+        print(f"{verdict:15s} {fid}  {where}  {text!r} -> {replacement!r}", flush=True)
     for src, text_of in originals.items():
         src.write_text(text_of, encoding="utf-8")
     print(f"\ncaught {caught} of {caught + survived} ({stillborn} did not build)")
