@@ -43,7 +43,8 @@ def test_ecosystems_are_distinguishable_by_their_rules():
 @pytest.mark.parametrize(
     "name, quoted",
     [("PyPI", "pypi"), ("semver strict", "semver strict"), (" npm", " npm"), ("", ""), ("npm ", "npm "),
-     ("generic\x00", "generic\x00"), ("ÉCO", "Éco"), ("auto ", "auto "), ("auto", None), ("AUTO", None), ("Auto", None)],
+     ("generic\x00", "generic\x00"), ("ÉCO", "Éco"), ("auto ", "auto "),
+     ("auto", None), ("AUTO", None), ("Auto", None)],
 )
 def test_unknown_names_quote_the_lower_cased_input_and_auto_comes_first(name, quoted):
     if quoted is None:

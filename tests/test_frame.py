@@ -1,5 +1,7 @@
 """The one argument binder and the text conversions that every function shares."""
 
+import inspect
+
 import pytest
 from conftest import raises
 
@@ -34,6 +36,24 @@ def test_keywords_bind_by_name_in_any_order():
     assert ombrel.range_contains(version="1.5", range="^2") is False
     assert ombrel.ranges_intersect(left="^1", right="^2") is False
     assert ombrel.bump_prerelease(version="1.2.3-rc1", tag="rc") == "1.2.3-rc.2"
+
+
+@pytest.mark.parametrize(
+    "fn, args",
+    [
+        (ombrel.compare, ("1.0~rc1", "1.0")), (ombrel.bump_prerelease, ("1.2.3-alpha.1",)),
+        (ombrel.osv_affected, ("1.0~rc1", {"package": {"ecosystem": "Debian"}, "versions": ["1.0~rc1"]})),
+        (Version("1.0+local", "pep440").compare, ("1.0",)), (Version.parse, ("1.0~rc1",)), (Version, ("1.0~rc1",)),
+        (Version.try_parse, ("1.0~rc1",)), (ombrel.build_purl, ("npm", "x")),
+    ],
+)
+def test_introspected_signatures_name_what_the_binder_takes_and_the_defaults_it_applies(fn, args):
+    params = inspect.signature(fn).parameters
+    assert all(p.kind is inspect.Parameter.POSITIONAL_OR_KEYWORD for p in params.values())
+    given = dict(zip(params, args))
+    defaults = {name: p.default for name, p in params.items() if p.default is not p.empty}
+    assert list(params) == list(given) + list(defaults)
+    assert repr(fn(*args)) == repr(fn(**given, **defaults))
 
 
 @pytest.mark.parametrize(
