@@ -89,6 +89,7 @@ def test_range_parse_errors(constraint, message):
         ("1.0.1", ">=1.0|<2.0", "generic", False),  # one comparator with the bound "1.0|<2.0"
         # a stray closing bracket is part of its token and opens nothing
         ("2.5", ">=1.0) <2.0", "generic", False), ("3.5", "[1.0,2.0)), [3,4]", "generic", False),
+        ("1.5", "[1.0,2.0] <1.2", "generic", False), ("1.5", "[1.0,2.0], >=1.2", "generic", True),
         ("1.5", ">=1.0 ) <2.0", "generic", "invalid comparator: ')'" + HINT), ("0.1", "^1.0 ||", "generic", True),
         ("2.0.0-alpha", "^1.0", "semver", True),  # prereleases are not excluded
         ("1.0.0-alpha", "^1.0", "semver", False), ("1.5.0", ">=1.0.0,<2.0.0 || >=abc", "npm", True),
