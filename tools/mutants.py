@@ -30,7 +30,9 @@ TIMEOUT = 300
 # end-to-end files. Listed files that do not exist are skipped.
 CORE = ["test_generic", "test_version", "test_fast_paths"]
 COVERS = {
-    "src/core/parser": CORE + ["test_autodetect", "test_ecosystems", "test_stable", "test_hostile"],
+    "src/core/generic_parse": CORE + ["test_autodetect", "test_stable", "test_hostile"],
+    "src/core/autodetect": ["test_autodetect", "test_version", "test_collections", "test_frame"],
+    "src/core/ecosystem": ["test_ecosystems", "test_purl", "test_osv", "test_frame"],
     "src/core/version_key": CORE + ["test_hostile"],
     "src/core/siphash": ["test_version"],
     "src/core/unicode": ["test_maven", "test_ecosystems", "test_ranges", "test_generic"],
