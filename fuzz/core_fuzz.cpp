@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -57,10 +58,24 @@ Input split(const std::uint8_t* data, std::size_t size) {
   return in;
 }
 
+// Equal versions share their canonical text, and versions that share it are equal, but for
+// Arch's, which leaves the pkgrel out (a version without one equals every pkgrel).
+void check_canonical(Ecosystem eco, const std::vector<ParsedRepr>& parsed) {
+  for (std::size_t i = 0; i < parsed.size(); ++i)
+    for (std::size_t j = i + 1; j < parsed.size(); ++j) {
+      const auto a = eco.strategy().canonical(parsed[i]), b = eco.strategy().canonical(parsed[j]);
+      if (!a || !b) return;
+      const bool equal = compare_for_ecosystem(eco, parsed[i], parsed[j]) == 0;
+      check(!equal || *a == *b, "equal versions share their canonical text");
+      check(eco == Ecosystem::Arch || equal || *a != *b, "a canonical text names one version");
+    }
+}
+
 // Equal versions must hash alike, or a Version cannot serve as a dict key.
-// The hash is defined on the generic parse (Maven's on its canonical text). dpkg and rpm call
-// some texts equal that the generic parse tells apart (dpkg reads an empty number as 0; rpm
-// skips '+' and every other separator), so those two schemes are not held to it.
+// The hash is defined on the generic parse, or on the canonical text where a scheme has one
+// (Maven, Arch, Alpine, Gentoo). dpkg and rpm call some texts equal that the generic parse
+// tells apart (dpkg reads an empty number as 0; rpm skips '+' and every other separator), so
+// those two schemes are not held to it.
 void check_hash(Ecosystem eco, const std::vector<std::string_view>& texts,
                 const std::vector<ParsedRepr>& parsed) {
   if (eco == Ecosystem::Debian || eco == Ecosystem::Rpm) return;
@@ -75,11 +90,12 @@ void check_hash(Ecosystem eco, const std::vector<std::string_view>& texts,
 // The ecosystems whose ordering is transitive. The generic one is not: a number 0 against a
 // missing segment goes on while a tag against a number decides, so "1^" > "1" > "1.0.foo" >
 // "1^" (and PEP 440 orders by the same segments); nor is Maven's ("1.a1" < "1" < "1.u.0" <
-// "1.a1" in Maven itself).
+// "1.a1" in Maven itself), nor Arch's ("7" equals "7-4" and "7-5", which differ).
 constexpr Ecosystem::Id kTransitive[] = {Ecosystem::Semver, Ecosystem::Npm,   Ecosystem::Go,
                                          Ecosystem::Crates, Ecosystem::Hex,   Ecosystem::Swift,
                                          Ecosystem::Dart,   Ecosystem::Julia, Ecosystem::Helm,
-                                         Ecosystem::Debian, Ecosystem::Rpm};
+                                         Ecosystem::Debian, Ecosystem::Rpm,   Ecosystem::Alpine,
+                                         Ecosystem::Gentoo};
 
 // The only answers auto-detection gives.
 constexpr Ecosystem::Id kDetected[] = {
@@ -128,6 +144,7 @@ void strategies(const Input& in) {
   }
   check_order(in.eco, parsed);
   check_hash(in.eco, texts, parsed);
+  check_canonical(in.eco, parsed);
 }
 
 // The registry's shortcuts (comparing texts without keeping their parses, parsing in place,

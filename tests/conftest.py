@@ -1,8 +1,11 @@
+import itertools
+import json
 import pathlib
 
 import pytest
 
 DATA = pathlib.Path(__file__).resolve().parents[2] / "shared" / "data" / "versions"
+ORDER_FACTS = DATA.parent / "orders" / "alpine-gentoo.json"
 
 
 def read_versions(name):
@@ -60,3 +63,35 @@ def assert_all_equal(versions, ecosystem):
 def short_id(value):
     """Test ids that name long texts by their length instead of spelling them out."""
     return f"{len(value)}chars" if isinstance(value, str) and len(value) > 40 else None
+
+
+def broken_facts(ecosystem):
+    """The ordering facts of the shared collection (ascending runs, equal and unequal pairs)
+    that `ecosystem`'s order breaks, or a skip when the collection is absent."""
+    if not ORDER_FACTS.exists():
+        pytest.skip(f"{ORDER_FACTS} not available")
+    import ombrel
+
+    allowed = {"ascending": {-1, 0}, "equal": {0}, "unequal": {-1, 1}}
+    wrong = []
+    for fact in json.loads(ORDER_FACTS.read_text(encoding="utf-8"))[ecosystem]:
+        for kind, texts in fact.items():
+            got = [ombrel.compare(a, b, ecosystem) for a, b in itertools.combinations(texts, 2)]
+            if not set(got) <= allowed[kind]:
+                wrong.append((kind, texts, got))
+    return wrong
+
+
+def assert_transitive(texts, ecosystem):
+    """a <= b and b <= c give a <= c, strictly when either step is strict."""
+    import ombrel
+
+    order = {(a, b): ombrel.compare(a, b, ecosystem) for a in texts for b in texts}
+    broken = [(a, b, c) for a, b, c in itertools.permutations(texts, 3)
+              if order[a, b] <= 0 and order[b, c] <= 0 and order[a, c] != min(order[a, b], order[b, c])]
+    assert broken[:3] == []
+
+
+def texts_from_parts(rng, count, parts):
+    """`count` texts, each one choice from every list in `parts`, joined."""
+    return ["".join(rng.choice(p) for p in parts) for _ in range(count)]

@@ -16,6 +16,9 @@ constexpr bool is_digit(char c) {
 constexpr bool is_alpha(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
+constexpr bool is_lower(char c) {
+  return c >= 'a' && c <= 'z';
+}
 constexpr bool is_alnum(char c) {
   return is_digit(c) || is_alpha(c);
 }
@@ -114,12 +117,28 @@ constexpr std::size_t digit_run(std::string_view s, std::size_t from = 0) {
   return i - from;
 }
 
+// A run of ASCII digits without its leading zeros ("" for zero).
+constexpr std::string_view drop_leading_zeros(std::string_view digits) {
+  std::size_t k = 0;
+  while (k < digits.size() && digits[k] == '0') ++k;
+  return digits.substr(k);
+}
+
 constexpr int sign(int v) {
   return (v > 0) - (v < 0);
 }
 template <class T>
 constexpr int cmp3(const T& a, const T& b) {
   return (b < a) - (a < b);
+}
+
+// Two runs of ASCII digits by value, however long: without leading zeros, the longer run is
+// the greater number, and runs of one length compare digit by digit.
+constexpr int cmp_digit_runs(std::string_view a, std::string_view b) {
+  a = drop_leading_zeros(a);
+  b = drop_leading_zeros(b);
+  if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
+  return sign(a.compare(b));
 }
 
 }  // namespace ombrel

@@ -55,4 +55,20 @@ int verrevcmp(std::string_view a, std::string_view b) {
   return 0;
 }
 
+void append_verrev_canonical(std::string& out, std::string_view s) {
+  if (digit_run(s) == s.size() && drop_leading_zeros(s).empty()) return;  // equal to ""
+  // verrevcmp reads (non-digit run, number) pairs: each is written out, its number in
+  // decimal without leading zeros, so that equal texts give equal pairs.
+  std::size_t i = 0;
+  do {
+    const std::size_t run = i;
+    while (non_digit_at(s, i)) ++i;
+    out.append(s.substr(run, i - run));
+    const std::size_t digits = i;
+    while (digit_at(s, i)) ++i;
+    const std::string_view n = drop_leading_zeros(s.substr(digits, i - digits));
+    out.append(n.empty() ? "0" : n);
+  } while (i < s.size());
+}
+
 }  // namespace ombrel

@@ -1,6 +1,7 @@
 // Debian package versions: [epoch:]upstream[-revision], ordered as dpkg orders them.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 #include "strategies/epoch_split.hpp"
@@ -8,6 +9,8 @@
 namespace ombrel {
 
 int verrevcmp(std::string_view a, std::string_view b);
+// Appends a text that two strings share exactly when verrevcmp calls them equal.
+void append_verrev_canonical(std::string& out, std::string_view s);
 
 // dpkg's ordering of the split.
 struct Dpkg {

@@ -11,7 +11,10 @@
 
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
+#include "strategies/alpine.hpp"
+#include "strategies/arch.hpp"
 #include "strategies/debian.hpp"
+#include "strategies/gentoo.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/pep440.hpp"
 #include "strategies/rpm.hpp"
@@ -19,9 +22,19 @@
 
 namespace ombrel {
 
-// Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven.
+// A parse made of offsets, kept with the text they point into.
+template <class P>
+struct OwnedParse : P {
+  std::string raw;
+};
+using ArchVersion = OwnedParse<ArchParse>;
+using AlpineVersion = OwnedParse<AlpineParse>;
+using GentooVersion = OwnedParse<GentooParse>;
+
+// Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven, Arch, Alpine, Gentoo.
 using ParsedRepr = std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion,
-                                Pep440Version, MavenVersion>;
+                                Pep440Version, MavenVersion, ArchVersion, AlpineVersion,
+                                GentooVersion>;
 
 // What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
 // prefixes differ are ordered by them alone, so that a sort can often decide from a few

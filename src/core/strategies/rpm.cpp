@@ -18,18 +18,6 @@ std::size_t skip_separators(std::string_view s, std::size_t i) {
   return i;
 }
 
-// The run of digits (or of letters) starting at s[i].
-[[gnu::always_inline]] inline std::string_view segment(std::string_view s, std::size_t i,
-                                                       bool numeric) {
-  std::size_t e = i;
-  while (e < s.size() && (numeric ? is_digit(s[e]) : is_alpha(s[e]))) ++e;
-  return s.substr(i, e - i);
-}
-
-std::string_view drop_zeros(std::string_view s) {
-  return s.substr(std::min(s.find_first_not_of('0'), s.size()));
-}
-
 }  // namespace
 
 int rpmverscmp(std::string_view a, std::string_view b) {
@@ -67,22 +55,12 @@ int rpmverscmp(std::string_view a, std::string_view b) {
     }
     if (!ca || !cb) break;
     const bool numeric = is_digit(ca);
-    std::string_view sa = segment(a, i, numeric), sb = segment(b, j, numeric);
+    const std::string_view sa = rpm_segment(a, i, numeric), sb = rpm_segment(b, j, numeric);
     i += sa.size();
     j += sb.size();
     // Numbers are newer than letters.
     if (sb.empty()) return numeric ? 1 : -1;
-    if (numeric) {
-      sa = drop_zeros(sa);
-      sb = drop_zeros(sb);
-      if (const int d = cmp3(sa.size(), sb.size())) return d;
-    }
-    // Byte order, as strcmp has it; segments are short, so a plain loop.
-    const std::size_t n = std::min(sa.size(), sb.size());
-    for (std::size_t k = 0; k < n; ++k)
-      if (sa[k] != sb[k])
-        return static_cast<unsigned char>(sa[k]) < static_cast<unsigned char>(sb[k]) ? -1 : 1;
-    if (const int d = cmp3(sa.size(), sb.size())) return d;
+    if (const int d = cmp_rpm_segment(sa, sb, numeric)) return d;
   }
   return cmp3(i < a.size(), j < b.size());
 }

@@ -45,30 +45,35 @@ constexpr std::size_t form_of() {
 // text), and one ordering of the `View` that both give (a local parse with its text).
 // Optional members say more of an owned parse: `generic` the generic parse it holds,
 // `canonical` its canonical text, `local_label` a label ordered after it.
-struct GenericScheme {
-  using Owned = ParsedVersion;
-  using Local = GenericParse;
+//
+// The schemes whose parse points into the text: `Owned` is the parse `P` with that text, `raw`.
+template <class P, class O, void (*ParseInto)(std::string_view, P&),
+          int (*Cmp)(const P&, std::string_view, const P&, std::string_view)>
+struct TextScheme {
+  using Owned = O;
+  using Local = P;
   struct View {
-    const GenericParse& parse;
+    const P& parse;
     std::string_view text;
   };
   // Flattened: the copy of the text is the bulk of the work, and the compiler otherwise calls
   // out to the general string replacement for it.
   [[gnu::flatten]] static Check parse(std::string_view text, Owned& out) {
     out.raw.assign(text);
-    parse_generic_into(text, out);
+    ParseInto(text, out);
     return {};
   }
   static Check parse_local(std::string_view text, Local& out) {
-    parse_generic_into(text, out);
+    ParseInto(text, out);
     return {};
   }
-  static const ParsedVersion* generic(const Owned& v) { return &v; }
   static View view(const Owned& v) { return {v, v.raw}; }
   static View view(const Local& v, std::string_view text) { return {v, text}; }
-  static int compare(const View& a, const View& b) {
-    return cmp_generic(a.parse, a.text, b.parse, b.text);
-  }
+  static int compare(const View& a, const View& b) { return Cmp(a.parse, a.text, b.parse, b.text); }
+};
+
+struct GenericScheme : TextScheme<GenericParse, ParsedVersion, parse_generic_into, cmp_generic> {
+  static const ParsedVersion* generic(const Owned& v) { return &v; }
   // cmp_generic orders by the epoch, then segment by segment; where both sides have numbers
   // up to a position, the first that differ decide (a number beyond the effective length is a
   // trailing 0, which orders as the end of the list does against a number).
@@ -154,6 +159,20 @@ struct MavenScheme {
   static std::string canonical(const Owned& v) { return v.canonical(); }
 };
 
+// Arch, Alpine and Gentoo: offsets into the text, read again while comparing. Their parse
+// never fails; the ecosystem's check in front of it is what refuses a text.
+template <class P, void (*ParseInto)(std::string_view, P&),
+          int (*Cmp)(const P&, std::string_view, const P&, std::string_view),
+          std::string (*Canonical)(const P&, std::string_view)>
+struct OffsetScheme : TextScheme<P, OwnedParse<P>, ParseInto, Cmp> {
+  static OrderPrefix prefix(const OwnedParse<P>&) { return {}; }
+  // Equal for two parses exactly when they compare equal (Arch: when their pkgvers do).
+  static std::string canonical(const OwnedParse<P>& v) { return Canonical(v, v.raw); }
+};
+using ArchScheme = OffsetScheme<ArchParse, parse_arch_into, cmp_arch, canonical_arch>;
+using AlpineScheme = OffsetScheme<AlpineParse, parse_alpine_into, cmp_alpine, canonical_alpine>;
+using GentooScheme = OffsetScheme<GentooParse, parse_gentoo_into, cmp_gentoo, canonical_gentoo>;
+
 // A strategy is a scheme behind the check of its ecosystem.
 template <class Scheme, Validator Validate = no_check>
 class SchemeStrategy final : public VersionStrategy {
@@ -228,11 +247,13 @@ using Pep440Strategy = SchemeStrategy<Pep440Scheme>;
 using DebianStrategy = SchemeStrategy<DebianScheme>;
 using RpmStrategy = SchemeStrategy<RpmScheme>;
 using MavenStrategy = SchemeStrategy<MavenScheme, validate_maven>;
+using ArchStrategy = SchemeStrategy<ArchScheme, validate_arch>;
+using AlpineStrategy = SchemeStrategy<AlpineScheme, validate_digit_start>;
+using GentooStrategy = SchemeStrategy<GentooScheme, validate_digit_start>;
 // The light ecosystems: a check of the raw text naming the ecosystem, then the generic scheme.
 using DigitStart = SchemeStrategy<GenericScheme, validate_digit_start>;
 using NonEmpty = SchemeStrategy<GenericScheme, validate_non_empty>;
 using ComposerStrategy = SchemeStrategy<GenericScheme, validate_composer>;
-using ArchStrategy = SchemeStrategy<GenericScheme, validate_arch>;
 using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
 
 // The strategy object of one ecosystem.
