@@ -101,6 +101,17 @@ std::int16_t tag_weight_folded(std::string_view tag) {
   return i == kTagIndex.npos ? Seg::kUnlisted : kTagWeights[i].weight;
 }
 
+std::string_view SegSpan::digits(const Seg& s) const {
+  const std::size_t off = s.len() - 1;
+  return text.substr(off, digit_run(text, off));
+}
+
+std::string_view tag_word(std::int16_t weight) {
+  for (const auto& t : kTagWeights)
+    if (t.weight == weight) return t.tag;
+  return {};
+}
+
 std::string ParsedVersion::tag_text(const Seg& s) const {
   return ascii_lower(std::string_view(raw).substr(s.value, s.len()));
 }

@@ -44,6 +44,13 @@ struct Seg {
   bool is_null() const { return is_num() ? value == 0 : weight == kReleaseWeight; }
 
   static Seg num(std::uint64_t v) { return Seg{v, 0, 0, Kind::Num, 0}; }
+  // A number too large for 64 bits that keeps its digits: value UINT64_MAX, and the offset of
+  // its first significant digit plus one in the length field (empty for other numbers).
+  static Seg big(std::size_t off) {
+    return Seg{UINT64_MAX, static_cast<std::uint32_t>(off + 1), 0, Kind::Num,
+               static_cast<std::uint8_t>(std::uint64_t{off + 1} >> 32)};
+  }
+  bool has_digits() const { return is_num() && len() != 0; }
   static Seg tag(std::size_t off, std::size_t len, std::int16_t weight) {
     return Seg{off, static_cast<std::uint32_t>(len), weight, Kind::Tag,
                static_cast<std::uint8_t>(std::uint64_t{len} >> 32)};
@@ -59,6 +66,8 @@ struct SegSpan {
   std::span<const Seg> segs;
   std::string_view text;
   std::string_view tag_bytes(const Seg& s) const { return text.substr(s.value, s.len()); }
+  // The digits of a number made by Seg::big.
+  std::string_view digits(const Seg& s) const;
 };
 
 // The generic parse of a text, without the text: tags and the build are offsets into it.
@@ -89,6 +98,9 @@ struct ParsedVersion : GenericParse {
 std::optional<std::int32_t> tag_weight(std::string_view tag);
 // Same, for text in any ASCII case (used on tags that point into the caller's text).
 std::int16_t tag_weight_folded(std::string_view tag);
+// The first spelling of a listed weight in the tag table (`a` for 0, `c` for 20), so that a
+// tag can be written back as a word of the same weight.
+std::string_view tag_word(std::int16_t weight);
 
 ParsedVersion parse_generic(std::string_view text);
 // The same parse into `out`, for a text that the caller keeps.

@@ -16,6 +16,7 @@ void append_verrev_canonical(std::string& out, std::string_view s);
 struct Dpkg {
   static constexpr std::string_view name = "Debian";
   static int compare(std::string_view a, std::string_view b) { return verrevcmp(a, b); }
+  static void canonical(std::string_view s, std::string& out) { append_verrev_canonical(out, s); }
 };
 using DebianVersion = SplitVersion<Dpkg>;
 

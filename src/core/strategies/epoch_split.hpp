@@ -1,6 +1,7 @@
 // The [epoch:]main[-tail] shape that Debian and RPM versions share, one piece for both: the
 // split, the kept version and the ordering, each scheme giving its name and its comparison
-// of fragments as a `Kind` (a `name` and a `compare(main_a, main_b)`).
+// of fragments as a `Kind` (a `name`, a `compare(main_a, main_b)` and a `canonical(fragment,
+// out)` that writes alike the fragments `compare` holds equal).
 #pragma once
 
 #include <cstdint>
@@ -63,6 +64,17 @@ std::expected<SplitVersion<Kind>, std::string> parse_split(std::string_view text
   EpochSplit s;
   if (auto ok = parse_split_into<Kind>(text, s); !ok) return failure(ok);
   return SplitVersion<Kind>{std::string(s.main), std::string(s.tail), s.epoch};
+}
+
+// "epoch:main-tail", the parts written by the scheme's `canonical`: equal for two versions
+// exactly when cmp_split holds them equal.
+template <class Kind>
+std::string split_canonical(const EpochSplit& v) {
+  std::string out = std::to_string(v.epoch) + ':';
+  Kind::canonical(v.main, out);
+  out += '-';
+  Kind::canonical(v.tail, out);
+  return out;
 }
 
 // Epoch, then the main parts, then the tails, each under the scheme's comparison.

@@ -25,6 +25,15 @@ int cmp_against_end(const Seg& s) {
 
 }  // namespace
 
+int cmp_numbers(const SegSpan& a, const Seg& x, const SegSpan& b, const Seg& y) {
+  if (x.value != y.value) return x.value < y.value ? -1 : 1;
+  if (x.value != UINT64_MAX || !x.has_digits() || !y.has_digits()) [[likely]]
+    return 0;
+  const std::string_view dx = a.digits(x), dy = b.digits(y);
+  if (dx.size() != dy.size()) return dx.size() < dy.size() ? -1 : 1;
+  return sign(dx.compare(dy));
+}
+
 std::size_t effective_len(std::span<const Seg> s) {
   std::size_t n = s.size();
   while (n > 0 && s[n - 1].is_null()) --n;
@@ -40,7 +49,7 @@ int cmp_segments(const SegSpan& a, const SegSpan& b) {
     const Seg& x = a.segs[i];
     const Seg& y = b.segs[i];
     if (!x.is_num() || !y.is_num()) break;
-    if (x.value != y.value) return x.value < y.value ? -1 : 1;
+    if (const int r = cmp_numbers(a, x, b, y)) return r;
   }
   for (; i < n; ++i) {
     int r;
@@ -52,7 +61,7 @@ int cmp_segments(const SegSpan& a, const SegSpan& b) {
       const Seg& x = a.segs[i];
       const Seg& y = b.segs[i];
       if (x.is_num() && y.is_num()) {
-        r = cmp3(x.value, y.value);
+        r = cmp_numbers(a, x, b, y);
       } else if (x.is_num() != y.is_num()) {
         r = x.is_num() ? 1 : -1;
       } else if (x.listed() || y.listed()) {

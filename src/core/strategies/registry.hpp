@@ -80,8 +80,9 @@ class VersionStrategy {
   virtual std::size_t form() const = 0;
   // The generic parse that a parse of this strategy holds, if it holds one.
   virtual const ParsedVersion* generic_parse(const ParsedRepr& a) const = 0;
-  // The canonical text of a parse, where versions that order equal can be written apart
-  // (Maven's "1.0" and "1"): hashes are made from it.
+  // The canonical text of a parse, where versions that order equal can be written apart in
+  // ways the generic parse tells apart (Maven's "1.0" and "1", Debian's "1.0a" and "1.0a0",
+  // RPM's "1+2" and "1.2", PEP 440's "1.0-1" and "1.post1"): hashes are made from it.
   virtual std::optional<std::string> canonical(const ParsedRepr& a) const = 0;
   // A label ordered after the version itself (PEP 440's local label), if the parse has one.
   virtual std::optional<SegSpan> local_label(const ParsedRepr& a) const = 0;

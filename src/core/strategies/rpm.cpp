@@ -65,4 +65,22 @@ int rpmverscmp(std::string_view a, std::string_view b) {
   return cmp3(i < a.size(), j < b.size());
 }
 
+// rpmverscmp skips every byte that is not a letter, a digit, '~' or '^', and reads numbers
+// without their leading zeros.
+void rpmvercmp_canonical(std::string_view s, std::string& out) {
+  const std::size_t start = out.size();
+  for (std::size_t i = skip_separators(s, 0); i < s.size(); i = skip_separators(s, i)) {
+    if (out.size() != start) out += '.';
+    if (s[i] == '~' || s[i] == '^') {
+      out += s[i++];
+      continue;
+    }
+    const bool numeric = is_digit(s[i]);
+    const std::string_view run = segment(s, i, numeric);
+    i += run.size();
+    const std::string_view kept = numeric ? drop_zeros(run) : run;
+    out += kept.empty() ? std::string_view("0") : kept;
+  }
+}
+
 }  // namespace ombrel

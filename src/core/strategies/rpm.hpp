@@ -33,11 +33,15 @@ namespace ombrel {
 }
 
 int rpmverscmp(std::string_view a, std::string_view b);
+// Appends `s` written alike for every fragment rpmverscmp holds equal to it: its segments
+// joined by '.', numbers without leading zeros, '~' and '^' kept.
+void rpmvercmp_canonical(std::string_view s, std::string& out);
 
 // rpmvercmp's ordering of the split.
 struct Rpmvercmp {
   static constexpr std::string_view name = "RPM";
   static int compare(std::string_view a, std::string_view b) { return rpmverscmp(a, b); }
+  static void canonical(std::string_view s, std::string& out) { rpmvercmp_canonical(s, out); }
 };
 using RpmVersion = SplitVersion<Rpmvercmp>;
 

@@ -38,13 +38,28 @@ constexpr std::size_t form_of() {
     return form_of<T, I + 1>();
 }
 
+// The prefix of an order by the epoch, then cmp_segments: where both sides have numbers up to
+// a position, the first that differ decide (a number beyond the effective length is a
+// trailing 0, which orders as the end of the list does against a number). It ends after a
+// number of 64 bits or more, which may keep digits that order it against another.
+inline OrderPrefix segments_prefix(std::uint64_t epoch, std::span<const Seg> segs) {
+  OrderPrefix p{epoch, {}, 0};
+  while (p.count < p.nums.size() && p.count < segs.size() && segs[p.count].is_num()) {
+    p.nums[p.count] = segs[p.count].value;
+    if (segs[p.count++].value == UINT64_MAX) break;
+  }
+  return p;
+}
+
 }  // namespace scheme_detail
 
 // A scheme is a parse into one alternative of ParsedRepr (`Owned`, made in place), a parse of a
 // text that the caller keeps (`Local`, which lives on the stack and copies nothing out of the
 // text), and one ordering of the `View` that both give (a local parse with its text).
 // Optional members say more of an owned parse: `generic` the generic parse it holds,
-// `canonical` its canonical text, `local_label` a label ordered after it.
+// `canonical` its canonical text (equal for two parses exactly when they compare equal; a
+// scheme whose equality the generic parse does not follow needs one, as the hash is built on
+// it), `local_label` a label ordered after it.
 //
 // The schemes whose parse points into the text: `Owned` is the parse `P` with that text, `raw`.
 template <class P, class O, void (*ParseInto)(std::string_view, P&),
@@ -78,10 +93,7 @@ struct GenericScheme : TextScheme<GenericParse, ParsedVersion, parse_generic_int
   // up to a position, the first that differ decide (a number beyond the effective length is a
   // trailing 0, which orders as the end of the list does against a number).
   static OrderPrefix prefix(const GenericParse& v) {
-    OrderPrefix p{v.epoch, {}, 0};
-    while (p.count < p.nums.size() && p.count < v.segments.size() && v.segments[p.count].is_num())
-      p.nums[p.count] = v.segments[p.count].value, ++p.count;
-    return p;
+    return scheme_detail::segments_prefix(v.epoch, v.segments.span());
   }
 };
 
@@ -115,6 +127,7 @@ struct SplitScheme {
   static const EpochSplit& view(const Local& v, std::string_view) { return v; }
   static int compare(const EpochSplit& a, const EpochSplit& b) { return cmp_split<Kind>(a, b); }
   static OrderPrefix prefix(const Owned& v) { return {v.epoch, {}, 0}; }
+  static std::string canonical(const Owned& v) { return split_canonical<Kind>(v.view()); }
 };
 using DebianScheme = SplitScheme<Dpkg>;
 using RpmScheme = SplitScheme<Rpmvercmp>;
@@ -129,7 +142,13 @@ struct Pep440Scheme {
   static Pep440View view(const Owned& v) { return v.view(); }
   static Pep440View view(const Local& v, std::string_view text) { return v.view(text); }
   static int compare(const Pep440View& a, const Pep440View& b) { return cmp_pep440(a, b); }
-  static OrderPrefix prefix(const Owned& v) { return GenericScheme::prefix(v.base); }
+  static OrderPrefix prefix(const Owned& v) {
+    const Pep440View view = v.view();
+    OrderPrefix p = scheme_detail::segments_prefix(view.epoch.value, view.key);
+    if (view.epoch.value == UINT64_MAX) p.count = 0;  // epochs it cannot tell apart
+    return p;
+  }
+  static std::string canonical(const Owned& v) { return pep440_canonical(v.view()); }
   static const ParsedVersion* generic(const Owned& v) { return &v.base; }
   static std::optional<SegSpan> local_label(const Owned& v) {
     if (!v.local) return std::nullopt;
