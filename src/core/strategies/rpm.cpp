@@ -76,9 +76,9 @@ void rpmvercmp_canonical(std::string_view s, std::string& out) {
       continue;
     }
     const bool numeric = is_digit(s[i]);
-    const std::string_view run = segment(s, i, numeric);
+    const std::string_view run = rpm_segment(s, i, numeric);
     i += run.size();
-    const std::string_view kept = numeric ? drop_zeros(run) : run;
+    const std::string_view kept = numeric ? drop_leading_zeros(run) : run;
     out += kept.empty() ? std::string_view("0") : kept;
   }
 }
