@@ -16,8 +16,10 @@
 #include "strategies/debian.hpp"
 #include "strategies/gentoo.hpp"
 #include "strategies/maven.hpp"
+#include "strategies/nix.hpp"
 #include "strategies/pep440.hpp"
 #include "strategies/rpm.hpp"
+#include "strategies/ruby.hpp"
 #include "strategies/semver.hpp"
 
 namespace ombrel {
@@ -31,10 +33,11 @@ using ArchVersion = OwnedParse<ArchParse>;
 using AlpineVersion = OwnedParse<AlpineParse>;
 using GentooVersion = OwnedParse<GentooParse>;
 
-// Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven, Arch, Alpine, Gentoo.
+// Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven, Arch, Alpine, Gentoo,
+// Ruby, Nix.
 using ParsedRepr = std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion,
                                 Pep440Version, MavenVersion, ArchVersion, AlpineVersion,
-                                GentooVersion>;
+                                GentooVersion, RubyVersion, NixVersion>;
 
 // What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
 // prefixes differ are ordered by them alone, so that a sort can often decide from a few

@@ -192,6 +192,39 @@ using ArchScheme = OffsetScheme<ArchParse, parse_arch_into, cmp_arch, canonical_
 using AlpineScheme = OffsetScheme<AlpineParse, parse_alpine_into, cmp_alpine, canonical_alpine>;
 using GentooScheme = OffsetScheme<GentooParse, parse_gentoo_into, cmp_gentoo, canonical_gentoo>;
 
+// The schemes that copy one tool's comparison over a piece list (strategies/pieces.hpp). Their
+// parsers read any text: the ecosystem's check in front decides what is refused.
+template <class T, void (*ParseInto)(std::string_view, PieceParse&),
+          int (*Cmp)(const SegSpan&, const SegSpan&), std::string (*Canonical)(const SegSpan&)>
+struct PieceScheme {
+  using Owned = T;
+  using Local = PieceParse;
+  static Check parse(std::string_view text, Owned& out) {
+    out.raw.assign(text);
+    ParseInto(out.raw, out);
+    return {};
+  }
+  static Check parse_local(std::string_view text, Local& out) {
+    ParseInto(text, out);
+    return {};
+  }
+  static SegSpan view(const Owned& v) { return v.view(); }
+  static SegSpan view(const Local& v, std::string_view text) { return v.view(text); }
+  static int compare(const SegSpan& a, const SegSpan& b) { return Cmp(a, b); }
+  // Each of these orders its pieces in turn, numbers by value, so that leading numbers that
+  // differ decide as the prefix says.
+  static OrderPrefix prefix(const Owned& v) {
+    OrderPrefix p;
+    while (p.count < p.nums.size() && p.count < v.pieces.size() && v.pieces[p.count].is_num())
+      p.nums[p.count] = v.pieces[p.count].value, ++p.count;
+    return p;
+  }
+  // Equal for two parses exactly when `compare` says they are equal.
+  static std::string canonical(const Owned& v) { return Canonical(v.view()); }
+};
+using RubyScheme = PieceScheme<RubyVersion, parse_ruby_into, cmp_ruby, canonical_ruby>;
+using NixScheme = PieceScheme<NixVersion, parse_nix_into, cmp_nix, canonical_nix>;
+
 // A strategy is a scheme behind the check of its ecosystem.
 template <class Scheme, Validator Validate = no_check>
 class SchemeStrategy final : public VersionStrategy {
@@ -274,6 +307,8 @@ using DigitStart = SchemeStrategy<GenericScheme, validate_digit_start>;
 using NonEmpty = SchemeStrategy<GenericScheme, validate_non_empty>;
 using ComposerStrategy = SchemeStrategy<GenericScheme, validate_composer>;
 using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
+using RubyStrategy = SchemeStrategy<RubyScheme, validate_digit_start>;
+using NixStrategy = SchemeStrategy<NixScheme, validate_non_empty>;
 
 // The strategy object of one ecosystem.
 template <class Strategy, Ecosystem::Id Eco>
