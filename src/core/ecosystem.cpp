@@ -96,7 +96,7 @@ constexpr std::array<EcosystemRow, Ecosystem::count> kEcosystems{{
      .strategy = &kStrategy<SemverStrategy, Ecosystem::Helm>,
      .purl_types = {"helm"}, .osv_names = {}, .vers_type = "helm"},
     {.id = Ecosystem::Cpan, .name = "cpan", .message_name = "CPAN", .aliases = {"perl"},
-     .strategy = &kStrategy<NonEmpty, Ecosystem::Cpan>,
+     .strategy = &kStrategy<CpanStrategy, Ecosystem::Cpan>,
      .purl_types = {"cpan", "perl"}, .osv_names = {}, .vers_type = "cpan"},
     {.id = Ecosystem::Nix, .name = "nix", .message_name = "Nix", .aliases = {"nixpkgs"},
      .strategy = &kStrategy<NixStrategy, Ecosystem::Nix>,

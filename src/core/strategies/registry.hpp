@@ -13,6 +13,7 @@
 #include "generic_parse.hpp"
 #include "strategies/alpine.hpp"
 #include "strategies/arch.hpp"
+#include "strategies/cpan.hpp"
 #include "strategies/debian.hpp"
 #include "strategies/gentoo.hpp"
 #include "strategies/maven.hpp"
@@ -34,10 +35,10 @@ using AlpineVersion = OwnedParse<AlpineParse>;
 using GentooVersion = OwnedParse<GentooParse>;
 
 // Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven, Arch, Alpine, Gentoo,
-// Ruby, Nix.
+// Ruby, Nix, Cpan.
 using ParsedRepr = std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion,
                                 Pep440Version, MavenVersion, ArchVersion, AlpineVersion,
-                                GentooVersion, RubyVersion, NixVersion>;
+                                GentooVersion, RubyVersion, NixVersion, CpanVersion>;
 
 // What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
 // prefixes differ are ordered by them alone, so that a sort can often decide from a few

@@ -224,6 +224,7 @@ struct PieceScheme {
 };
 using RubyScheme = PieceScheme<RubyVersion, parse_ruby_into, cmp_ruby, canonical_ruby>;
 using NixScheme = PieceScheme<NixVersion, parse_nix_into, cmp_nix, canonical_nix>;
+using CpanScheme = PieceScheme<CpanVersion, parse_cpan_into, cmp_cpan, canonical_cpan>;
 
 // A strategy is a scheme behind the check of its ecosystem.
 template <class Scheme, Validator Validate = no_check>
@@ -309,6 +310,7 @@ using ComposerStrategy = SchemeStrategy<GenericScheme, validate_composer>;
 using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
 using RubyStrategy = SchemeStrategy<RubyScheme, validate_digit_start>;
 using NixStrategy = SchemeStrategy<NixScheme, validate_non_empty>;
+using CpanStrategy = SchemeStrategy<CpanScheme, validate_non_empty>;
 
 // The strategy object of one ecosystem.
 template <class Strategy, Ecosystem::Id Eco>
