@@ -72,14 +72,14 @@ def run_tool(ecosystem, texts):
     return [[None if c in "EX" else int(c) for c in cells[i * n:(i + 1) * n]] for i in range(n)]
 
 
-def generated(rng, count, first, pieces, separators):
-    """`count` texts: a first piece, then pieces joined by separators."""
+def generated(rng, count, first, pieces, separators, suffixes=("",)):
+    """`count` texts: a first piece, then pieces joined by separators, then a suffix."""
     out = set()
     while len(out) < count:
         text = rng.choice(first)
         for _ in range(rng.randint(0, 4)):
             text += rng.choice(separators) + rng.choice(pieces)
-        out.add(text)
+        out.add(text + rng.choice(suffixes))
     return sorted(out)
 
 
@@ -111,16 +111,15 @@ SHAPES = {
          "V1.0", "1.0.0-stable1", "1.0-STABLE", "1.0-alpha-1", "1.0_beta", "1.0.beta", "1.0beta",
          "123456", "1.0#abc", "1.0-foo", "1.0.0.0-Beta", "9999999-dev", "1.99999999999999999999",
          "1.99999999999999999998", "DEV-Main", "dev-", "1.0.0-RC.1"],
-        NUMBERS + ["v1", "V2"], NUMBERS + ["stable", "dev", "alpha", "a", "a1", "beta", "b", "b2",
-                                           "RC", "rc2", "patch", "pl", "p", "p3", "x", "foo"],
-        [".", "-", "", "_", "."]),
+        NUMBERS + ["v1", "V2"], NUMBERS, ["."],
+        ["", "", "", "-dev", ".x-dev", "-alpha", "a1", "-beta2", "b", "-RC1", "rc2-dev", "-stable", "-patch1",
+         "pl", "-p3", "-alpha.1", "@dev", "+build.1", "-foo", "_beta-1", "-b.2.3", "-STABLE", "p", "-dev1"]),
 }
 
 
 def texts_for(ecosystem):
-    real, first, pieces, separators = SHAPES[ecosystem]
-    rng = random.Random(13)
-    return sorted(set(real) | set(generated(rng, 150, first, pieces, separators)))
+    real, *shape = SHAPES[ecosystem]
+    return sorted(set(real) | set(generated(random.Random(13), 150, *shape)))
 
 
 def accepted(text, ecosystem):

@@ -13,6 +13,7 @@
 #include "generic_parse.hpp"
 #include "strategies/alpine.hpp"
 #include "strategies/arch.hpp"
+#include "strategies/composer.hpp"
 #include "strategies/cpan.hpp"
 #include "strategies/debian.hpp"
 #include "strategies/gentoo.hpp"
@@ -35,10 +36,11 @@ using AlpineVersion = OwnedParse<AlpineParse>;
 using GentooVersion = OwnedParse<GentooParse>;
 
 // Alternatives in the order Generic, Semver, Debian, Rpm, Pep440, Maven, Arch, Alpine, Gentoo,
-// Ruby, Nix, Cpan.
+// Ruby, Nix, Cpan, Composer.
 using ParsedRepr = std::variant<ParsedVersion, StrictSemver, DebianVersion, RpmVersion,
                                 Pep440Version, MavenVersion, ArchVersion, AlpineVersion,
-                                GentooVersion, RubyVersion, NixVersion, CpanVersion>;
+                                GentooVersion, RubyVersion, NixVersion, CpanVersion,
+                                ComposerVersion>;
 
 // What an ordering reads first: the epoch, then up to three leading numbers. Two parses whose
 // prefixes differ are ordered by them alone, so that a sort can often decide from a few

@@ -225,6 +225,8 @@ struct PieceScheme {
 using RubyScheme = PieceScheme<RubyVersion, parse_ruby_into, cmp_ruby, canonical_ruby>;
 using NixScheme = PieceScheme<NixVersion, parse_nix_into, cmp_nix, canonical_nix>;
 using CpanScheme = PieceScheme<CpanVersion, parse_cpan_into, cmp_cpan, canonical_cpan>;
+using ComposerScheme =
+    PieceScheme<ComposerVersion, parse_composer_into, cmp_composer, canonical_composer>;
 
 // A strategy is a scheme behind the check of its ecosystem.
 template <class Scheme, Validator Validate = no_check>
@@ -306,7 +308,7 @@ using GentooStrategy = SchemeStrategy<GentooScheme, validate_digit_start>;
 // The light ecosystems: a check of the raw text naming the ecosystem, then the generic scheme.
 using DigitStart = SchemeStrategy<GenericScheme, validate_digit_start>;
 using NonEmpty = SchemeStrategy<GenericScheme, validate_non_empty>;
-using ComposerStrategy = SchemeStrategy<GenericScheme, validate_composer>;
+using ComposerStrategy = SchemeStrategy<ComposerScheme, validate_composer>;
 using CranStrategy = SchemeStrategy<GenericScheme, validate_cran>;
 using RubyStrategy = SchemeStrategy<RubyScheme, validate_digit_start>;
 using NixStrategy = SchemeStrategy<NixScheme, validate_non_empty>;

@@ -36,6 +36,8 @@ Check validate_non_empty(Ecosystem eco, std::string_view input) {
 
 Check validate_composer(Ecosystem eco, std::string_view input) {
   std::string_view t = trim(input);
+  // A branch: Composer names it `dev-` and anything.
+  if (t.size() >= 4 && iequals(t.substr(0, 4), "dev-")) return {};
   t = strip_v(t);
   if (t.empty()) return empty_message(eco.message_name());
   if (!is_digit(t[0])) return digit_message(eco.message_name(), input);
