@@ -143,3 +143,64 @@ def test_agrees_with_the_tool_on_every_pair(ecosystem):
                     wrong.append((a, b, tool[i][j], got))
     assert checked > 10000
     assert wrong[:5] == []
+    # Each of these orders is transitive (Composer's between the pairs it orders), so a sort
+    # leaves every pair in order.
+    ordered = ombrel.sort_versions(texts, ecosystem)
+    assert [(a, b) for i, a in enumerate(ordered) for b in ordered[i + 1:] if ombrel.compare(a, b, ecosystem) > 0][:5] == []
+
+
+@pytest.mark.parametrize(
+    "a, b, ecosystem, want",
+    [
+        # Where the generic order answered otherwise.
+        ("9.pre", "9.rc", "ruby", -1), ("1.7-2", "1.7", "ruby", -1), ("1.0.a", "1.a", "ruby", 0),
+        ("1.A", "1.a", "ruby", -1), ("1.0.0", "1", "ruby", 0), ("1.a.0.b", "1.a", "ruby", -1),
+        ("99999999999999999999", "99999999999999999998", "ruby", 1), ("01", "1", "ruby", 0),
+        ("3.034", "3.28", "cpan", -1), ("1.002003", "v1.2.3", "cpan", 0), ("1.02_03", "1.0203", "cpan", 0),
+        ("v1.2_3", "v1.23", "cpan", 0), ("1.2.3_4", "1.2.34", "cpan", 0), ("v1.2", "1.2", "cpan", -1),
+        ("1.2.99999999999", "1.2.2147483647", "cpan", 0), ("undef", "0", "cpan", 0), (".5", "0.5", "cpan", 0),
+        ("1.0-stable", "1.0", "composer", 0), ("1.0-pl", "1.0-patch", "composer", 0), ("1.0-p1", "1.0", "composer", 1),
+        ("1.0-dev", "1.0-alpha", "composer", -1), ("1.0-STABLE", "1.0-dev", "composer", -1),
+        ("dev-main", "0.0.1-dev", "composer", -1), ("dev-master", "99.0", "composer", 1),
+        ("dev-master", "9999999-dev", "composer", 0), ("1.x-dev", "1.99", "composer", 1),
+        ("1.x-dev", "2.0-dev", "composer", -1), ("v1.0", "1.0.0.0", "composer", 0), ("1.0 as 2.0", "1.0", "composer", 0),
+        ("1.0+build", "1.0@dev", "composer", 0), ("1.0-beta1-dev", "1.0-beta1", "composer", -1),
+        ("1.0pre1", "1.0", "nix", -1), ("2.3a", "2.3.1", "nix", -1), ("1.0", "1.0.0", "nix", -1),
+        ("1.0-rc1", "1.0rc1", "nix", 0), ("2147483648", "5", "nix", -1), ("1.0", "1.0a", "nix", -1),
+        # Texts the tool refuses, read leniently: the digit and letter runs (Ruby, Composer), the
+        # longest leading version and then the remaining bytes (CPAN).
+        ("1..0", "1", "ruby", 0), ("1.0+x", "1.0.x", "ruby", 0), ("1.2a", "1.2", "cpan", 1),
+        ("1.2a", "1.2b", "cpan", -1), ("abc", "0", "cpan", 1), ("1.2.3-TRIAL", "1.2.4", "cpan", -1),
+        ("1.0.0.0.0", "1.0", "composer", 1), ("1.0-foo", "1.0-xyz", "composer", 0), ("1.0-foo", "1.0-dev", "composer", -1),
+        ("1.0.0.0-bar", "1.0-beta", "composer", 0),
+        ("dev-a", "dev-b", "composer", -1),
+    ],
+)
+def test_pinned_orders(a, b, ecosystem, want):
+    assert (ombrel.compare(a, b, ecosystem), ombrel.compare(b, a, ecosystem)) == (want, -want)
+
+
+@pytest.mark.parametrize(
+    "ecosystem, text, message",
+    [
+        ("composer", "dev-", None), ("composer", "DEV-Feature/x", None), ("composer", " dev-main ", None),
+        ("composer", "master", "Composer version must start with a digit: 'master'"),
+        ("composer", "dev", "Composer version must start with a digit: 'dev'"),
+        ("ruby", "", "empty Ruby gem version"), ("ruby", "v1.0", "Ruby gem version must start with a digit: 'v1.0'"),
+        ("cpan", " ", "empty CPAN version"), ("nix", "", "empty Nix version"), ("nix", "é", None),
+    ],
+)
+def test_what_each_accepts(ecosystem, text, message):
+    if message is None:
+        assert ombrel.compare(text, text, ecosystem) == 0
+    else:
+        with pytest.raises(ValueError) as info:
+            ombrel.compare(text, "1", ecosystem)
+        assert type(info.value) is ValueError and info.value.args == (message,)
+
+
+@pytest.mark.parametrize("ecosystem", ["ruby", "composer", "cpan", "nix"])
+@pytest.mark.parametrize("text", ["1.a-" * 2_500_000, "9" * 10**7, "1.0 as " + "a" * 10**7], ids=lambda t: t[:8])
+def test_ten_megabyte_texts_compare_quickly(ecosystem, text):
+    # One more part moves a version up; Composer does not read an alias.
+    assert ombrel.compare(text + ".1", text, ecosystem) == (0 if " as " in text and ecosystem == "composer" else 1)
