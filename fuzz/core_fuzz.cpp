@@ -98,7 +98,8 @@ constexpr Ecosystem::Id kTransitive[] = {Ecosystem::Semver, Ecosystem::Npm,   Ec
                                          Ecosystem::Crates, Ecosystem::Hex,   Ecosystem::Swift,
                                          Ecosystem::Dart,   Ecosystem::Julia, Ecosystem::Helm,
                                          Ecosystem::Debian, Ecosystem::Rpm,   Ecosystem::Alpine,
-                                         Ecosystem::Gentoo};
+                                         Ecosystem::Gentoo, Ecosystem::Ruby,  Ecosystem::Composer,
+                                         Ecosystem::Cpan,   Ecosystem::Nix};
 
 // The only answers auto-detection gives.
 constexpr Ecosystem::Id kDetected[] = {

@@ -167,7 +167,8 @@ bool date_fits(std::string_view r, std::size_t i, int twos, int shorts) {
   if (i == r.size()) return twos >= 1;
   const bool sep = r[i] == '.' || r[i] == ':' || r[i] == '-';
   const std::size_t j = i + sep;
-  if (shorts == 0 && twos < 6 && digit_run(r, j) >= 2 && date_fits(r, j + 2, twos + 1, 0)) return true;
+  if (shorts == 0 && twos < 6 && digit_run(r, j) >= 2 && date_fits(r, j + 2, twos + 1, 0))
+    return true;
   if (twos >= 1 && shorts < 2)
     for (std::size_t n = 1; n <= 3 && n <= digit_run(r, j); ++n)
       if (date_fits(r, j + n, twos, shorts + 1)) return true;
@@ -209,7 +210,8 @@ bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   std::size_t end = 0;
   for (std::size_t k = digit_run(v); k > 0;) {
     end += k;
-    k = end + 1 < v.size() && (v[end] == '.' || v[end] == ':' || v[end] == '-') ? digit_run(v, end + 1) : 0;
+    const bool sep = end + 1 < v.size() && (v[end] == '.' || v[end] == ':' || v[end] == '-');
+    k = sep ? digit_run(v, end + 1) : 0;
     if (k) ++end;
   }
   if (end >= 4 && end <= 30 && digit_run(v) >= 4 && date_fits(v.substr(0, end), 4, 0, 0) &&

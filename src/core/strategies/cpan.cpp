@@ -14,11 +14,10 @@ constexpr std::int16_t kRest = 0;  // the bytes after the version in a text Perl
 struct Shape {
   bool v = false;
   std::string_view integer;
-  std::size_t groups = 0;      // how many `.digits` follow the integer
-  std::string_view fraction;   // from the first dot to the end of the last group
-  std::string_view alpha;      // the digits after `_`, when the shape allows them
-  std::size_t end = 0;         // where the version ends
-  bool valid = false;          // the whole text is a version Perl accepts
+  std::size_t groups = 0;     // how many `.digits` follow the integer
+  std::string_view fraction;  // from the first dot to the end of the last group
+  std::string_view alpha;     // the digits after `_`, when the shape allows them
+  std::size_t end = 0;        // where the version ends: the text's end when Perl accepts it
 };
 
 Shape shape_of(std::string_view t) {
@@ -29,7 +28,8 @@ Shape shape_of(std::string_view t) {
   s.integer = t.substr(i, digit_run(t, i));
   i += s.integer.size();
   const std::size_t dots = i;
-  while (i + 1 < t.size() && t[i] == '.' && is_digit(t[i + 1])) i += 1 + digit_run(t, i + 1), ++s.groups;
+  while (i + 1 < t.size() && t[i] == '.' && is_digit(t[i + 1]))
+    i += 1 + digit_run(t, i + 1), ++s.groups;
   s.fraction = t.substr(dots, i - dots);
   if (s.groups == 0 && s.integer.empty()) return s;
   s.end = i;
@@ -40,22 +40,13 @@ Shape shape_of(std::string_view t) {
   }
   const std::string_view rest = t.substr(s.end);
   // `1.` and `v1.` stand for 1; any other trailing dot is refused.
-  s.valid = rest.empty() || (rest == "." && s.groups == 0);
-  if (s.valid) s.end = t.size();
+  if (rest.empty() || (rest == "." && s.groups == 0)) s.end = t.size();
   return s;
 }
 
 // Digits of a dotted part, the alpha digits continuing the last one.
 std::uint64_t part(std::string_view digits, std::string_view more = {}) {
-  const std::uint64_t v = saturated(digits, kPartMax);
-  if (v == kPartMax) return v;
-  std::uint64_t r = v;
-  for (char c : more) {
-    const auto d = static_cast<std::uint64_t>(c - '0');
-    if (r > (kPartMax - d) / 10) return kPartMax;
-    r = r * 10 + d;
-  }
-  return r;
+  return saturated(more, kPartMax, saturated(digits, kPartMax));
 }
 
 void push_dotted(const Shape& s, PieceParse& out) {
@@ -64,7 +55,8 @@ void push_dotted(const Shape& s, PieceParse& out) {
   for (std::size_t g = 0; g < s.groups; ++g) {
     f.remove_prefix(1);  // the dot
     const std::size_t n = digit_run(f);
-    out.pieces.push_back(Seg::num(g + 1 == s.groups ? part(f.substr(0, n), s.alpha) : part(f.substr(0, n))));
+    const std::string_view alpha = g + 1 == s.groups ? s.alpha : std::string_view();
+    out.pieces.push_back(Seg::num(part(f.substr(0, n), alpha)));
     f.remove_prefix(n);
   }
 }
@@ -99,7 +91,8 @@ void parse_cpan_into(std::string_view text, PieceParse& out) {
     else
       push_decimal(s, out);
   }
-  if (s.end < t.size()) out.pieces.push_back(Seg::tag(offset_in(text, t) + s.end, t.size() - s.end, kRest));
+  if (s.end < t.size())
+    out.pieces.push_back(Seg::tag(offset_in(text, t) + s.end, t.size() - s.end, kRest));
 }
 
 // The parts in turn, a missing one as 0; then a text Perl refuses above one it accepts with

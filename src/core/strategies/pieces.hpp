@@ -28,10 +28,10 @@ struct PieceVersion : PieceParse {
   SegSpan view() const { return PieceParse::view(raw); }
 };
 
-// The value of a run of digits, held at `cap` when it is larger (as the tools that read into
-// a fixed-size integer do).
-constexpr std::uint64_t saturated(std::string_view digits, std::uint64_t cap) {
-  std::uint64_t v = 0;
+// The value of a run of digits (continuing `v`, the value of digits before them), held at `cap`
+// when it is larger, as the tools that read into a fixed-size integer do.
+constexpr std::uint64_t saturated(std::string_view digits, std::uint64_t cap,
+                                  std::uint64_t v = 0) {
   for (char c : digits) {
     const auto d = static_cast<std::uint64_t>(c - '0');
     if (v > (cap - d) / 10) return cap;
