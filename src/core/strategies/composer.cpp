@@ -33,15 +33,17 @@ std::int16_t word_rank(std::string_view w) {
   return kUnknown;
 }
 
-// A stability word in Composer's suffix, as the word it is normalised to ranks (`stable` in
-// any case but lower is kept as a word version_compare does not know).
-std::int16_t stability_rank(std::string_view w) {
-  if (iequals(w, "a") || iequals(w, "alpha")) return kAlpha;
-  if (iequals(w, "b") || iequals(w, "beta")) return kBeta;
-  if (iequals(w, "rc")) return kRc;
-  if (iequals(w, "p") || iequals(w, "pl") || iequals(w, "patch")) return kPatch;
-  return kUnknown;
-}
+// Composer's stability words in the order its pattern tries them, each with the rank of the
+// word it is normalised to (`stable` in any case but lower stays a word version_compare does
+// not know).
+struct Stability {
+  std::string_view word;
+  std::int16_t rank;
+};
+constexpr Stability kStabilities[] = {
+    {"stable", kUnknown}, {"beta", kBeta}, {"b", kBeta},     {"rc", kRc}, {"alpha", kAlpha},
+    {"a", kAlpha},        {"patch", kPatch}, {"pl", kPatch}, {"p", kPatch},
+};
 
 constexpr bool is_php_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
@@ -72,9 +74,10 @@ void push_runs(std::string_view text, std::string_view s, PieceParse& out) {
 
 // `1.0 as 2.0` is read as `1.0`.
 std::string_view strip_alias(std::string_view t) {
-  std::size_t i = 0;
-  while (i < t.size() && !is_php_space(t[i]) && t[i] != ',') ++i;
-  if (i == 0 || i == t.size() || t[i] != ' ') return t;
+  const std::size_t i = t.find(' ');
+  if (i == 0 || i == std::string_view::npos) return t;
+  for (std::size_t p = 0; p < i; ++p)
+    if (is_php_space(t[p]) || t[p] == ',') return t;
   std::size_t j = i;
   while (j < t.size() && t[j] == ' ') ++j;
   if (t.substr(j, 2) != "as") return t;
@@ -88,10 +91,10 @@ std::string_view strip_alias(std::string_view t) {
 
 // `1.0@dev` is read as `1.0`.
 std::string_view strip_flag(std::string_view t) {
+  const std::size_t at = t.rfind('@');
+  if (at == std::string_view::npos) return t;
   for (std::string_view flag : {"stable", "rc", "beta", "alpha", "dev"})
-    if (t.size() > flag.size() && t[t.size() - flag.size() - 1] == '@' &&
-        iequals(t.substr(t.size() - flag.size()), flag))
-      return t.substr(0, t.size() - flag.size() - 1);
+    if (iequals(t.substr(at + 1), flag)) return t.substr(0, at);
   return t;
 }
 
@@ -118,16 +121,15 @@ bool dev_at(std::string_view r) {
 }
 
 bool read_suffix(std::string_view r, Suffix& out) {
-  constexpr std::array<std::string_view, 9> kWords = {"stable", "beta", "b",     "rc", "alpha",
-                                                       "a",      "patch", "pl", "p"};
+  if (r.empty()) return true;
   for (const bool skip : {true, false}) {
     std::string_view s = r;
     if (skip) {
       if (s.empty() || (s[0] != '.' && s[0] != '_' && s[0] != '-')) continue;
       s.remove_prefix(1);
     }
-    for (std::string_view w : kWords) {
-      if (!starts_with_i(s, w)) continue;
+    for (const auto& [w, rank] : kStabilities) {
+      if (s.empty() || to_lower(s[0]) != w[0] || !starts_with_i(s, w)) continue;
       std::size_t i = w.size();
       for (;;) {  // ([.-]?\d+)*, taken whole
         const std::size_t d = i + (i < s.size() && (s[i] == '.' || s[i] == '-'));
@@ -138,7 +140,7 @@ bool read_suffix(std::string_view r, Suffix& out) {
       const std::string_view rest = s.substr(i);
       if (!rest.empty() && !dev_at(rest)) continue;
       out.stable = s.substr(0, w.size()) == "stable";
-      out.rank = stability_rank(s.substr(0, w.size()));
+      out.rank = rank;
       out.number = s.substr(w.size(), i - w.size());
       out.dev = !rest.empty();
       return true;
@@ -175,6 +177,25 @@ bool date_fits(std::string_view r, std::size_t i, int twos, int shorts) {
   return false;
 }
 
+// Up to four numbers, the first of at most five digits, at the start of `v`; where they end,
+// or 0 when `v` does not start so.
+std::size_t read_numbers(std::string_view v, PieceParse& out) {
+  std::size_t i = digit_run(v);
+  if (i == 0 || i > 5) return 0;
+  out.pieces.push_back(Seg::num(saturated(v.substr(0, i), kLongMax)));
+  while (out.pieces.size() < 4 && i + 1 < v.size() && v[i] == '.' && is_digit(v[i + 1])) {
+    const std::size_t n = digit_run(v, i + 1);
+    out.pieces.push_back(Seg::num(saturated(v.substr(i + 1, n), kLongMax)));
+    i += 1 + n;
+  }
+  return i;
+}
+
+// Composer writes four numbers.
+void pad_numbers(PieceParse& out) {
+  while (out.pieces.size() < 4) out.pieces.push_back(Seg::num(0));
+}
+
 // Composer's normal form of `t`, a view into `text`; false when Composer refuses it.
 bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   t = strip_flag(strip_alias(t));
@@ -193,18 +214,13 @@ bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   std::string_view v = t;
   if (!v.empty() && (v[0] == 'v' || v[0] == 'V')) v.remove_prefix(1);
   Suffix suffix;
-  // Up to four numbers, the first of at most five digits.
-  std::size_t i = digit_run(v);
-  if (i >= 1 && i <= 5) {
-    std::size_t parts = 1;
-    while (parts < 4 && i + 1 < v.size() && v[i] == '.' && is_digit(v[i + 1]))
-      i += 1 + digit_run(v, i + 1), ++parts;
+  if (const std::size_t i = read_numbers(v, out)) {
     if (read_suffix(v.substr(i), suffix)) {
-      push_runs(text, v.substr(0, i), out);
-      for (; parts < 4; ++parts) out.pieces.push_back(Seg::num(0));
+      pad_numbers(out);
       push_suffix(text, suffix, out);
       return true;
     }
+    out.pieces.set_size(0);
   }
   // A date.
   std::size_t end = 0;
@@ -274,9 +290,12 @@ bool is_branch(const SegSpan& v) {
 
 void parse_composer_into(std::string_view text, PieceParse& out) {
   const std::string_view t = trim(text);
+  // Most versions are numbers alone, which none of Composer's other forms reads otherwise.
+  const std::string_view v = strip_v(t);
+  if (read_numbers(v, out) == v.size() && !v.empty()) return pad_numbers(out);
+  out.pieces.set_size(0);
   if (normalise(text, t, out)) return;
   out.pieces.set_size(0);
-  const std::string_view v = strip_v(t);
   push_runs(text, v, out);
 }
 

@@ -32,9 +32,10 @@ struct PieceVersion : PieceParse {
 // when it is larger, as the tools that read into a fixed-size integer do.
 constexpr std::uint64_t saturated(std::string_view digits, std::uint64_t cap,
                                   std::uint64_t v = 0) {
+  const std::uint64_t top = cap / 10, last = cap % 10;
   for (char c : digits) {
     const auto d = static_cast<std::uint64_t>(c - '0');
-    if (v > (cap - d) / 10) return cap;
+    if (v > top || (v == top && d > last)) return cap;
     v = v * 10 + d;
   }
   return v;
