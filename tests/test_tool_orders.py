@@ -6,6 +6,7 @@ import shutil
 import subprocess
 
 import pytest
+from conftest import read_versions
 
 import ombrel
 
@@ -118,8 +119,12 @@ SHAPES = {
 
 
 def texts_for(ecosystem):
-    real, *shape = SHAPES[ecosystem]
-    return sorted(set(real) | set(generated(random.Random(13), 150, *shape)))
+    """The ecosystem's own examples, published versions of other ecosystems (which packages
+    here carry as well) and generated texts."""
+    examples, *shape = SHAPES[ecosystem]
+    rng = random.Random(13)
+    published = sorted({t.strip() for name in ("npm.txt", "pypi.txt", "nuget.txt") for t in read_versions(name)} - {""})
+    return sorted(set(examples) | set(rng.sample(published, 60)) | set(generated(rng, 150, *shape)))
 
 
 def accepted(text, ecosystem):
