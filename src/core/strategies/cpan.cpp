@@ -10,6 +10,10 @@ constexpr std::uint64_t kPartMax = 2147483647;
 constexpr std::size_t kDecimalGroup = 3;
 constexpr std::int16_t kRest = 0;  // the bytes after the version in a text Perl refuses
 
+constexpr bool is_perl_space(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
 // The numeric shape of a text's start: [v] [int] {.digits} [_digits].
 struct Shape {
   bool v = false;
@@ -18,6 +22,9 @@ struct Shape {
   std::string_view fraction;  // from the first dot to the end of the last group
   std::string_view alpha;     // the digits after `_`, when the shape allows them
   std::size_t end = 0;        // where the version ends: the text's end when Perl accepts it
+
+  // A `v` or two dots make a dotted version; else it is decimal.
+  bool dotted() const { return v || groups >= 2; }
 };
 
 Shape shape_of(std::string_view t) {
@@ -41,28 +48,41 @@ Shape shape_of(std::string_view t) {
   const std::string_view rest = t.substr(s.end);
   // `1.` and `v1.` stand for 1; any other trailing dot is refused.
   if (rest.empty() || (rest == "." && s.groups == 0)) s.end = t.size();
+  // A dotted version may end in `_`. White space and a digit end the version, a dot before
+  // them included: Perl ignores the rest.
+  const bool underscore =
+      s.dotted() && s.groups > 0 && s.alpha.empty() && s.end < t.size() && t[s.end] == '_';
+  if (underscore && s.end + 1 == t.size()) s.end = t.size();
+  std::size_t r = s.end + (s.end < t.size() && (t[s.end] == '.' || underscore));
+  if (r < t.size() && is_perl_space(t[r])) {
+    while (r < t.size() && is_perl_space(t[r])) ++r;
+    if (r < t.size() && is_digit(t[r])) s.end = t.size();
+  }
   return s;
 }
 
-// Digits of a dotted part, the alpha digits continuing the last one.
-std::uint64_t part(std::string_view digits, std::string_view more = {}) {
-  return saturated(more, kPartMax, saturated(digits, kPartMax));
+// Pushes a part (the alpha digits continuing it); false when it was too large, which Perl
+// holds at kPartMax and where it stops reading.
+bool push_part(PieceParse& out, std::string_view digits, std::string_view more = {}) {
+  const std::uint64_t v = saturated(more, kPartMax + 1, saturated(digits, kPartMax + 1));
+  out.pieces.push_back(Seg::num(v > kPartMax ? kPartMax : v));
+  return v <= kPartMax;
 }
 
 void push_dotted(const Shape& s, PieceParse& out) {
-  out.pieces.push_back(Seg::num(part(s.integer)));
+  if (!push_part(out, s.integer)) return;
   std::string_view f = s.fraction;
   for (std::size_t g = 0; g < s.groups; ++g) {
     f.remove_prefix(1);  // the dot
     const std::size_t n = digit_run(f);
     const std::string_view alpha = g + 1 == s.groups ? s.alpha : std::string_view();
-    out.pieces.push_back(Seg::num(part(f.substr(0, n), alpha)));
+    if (!push_part(out, f.substr(0, n), alpha)) return;
     f.remove_prefix(n);
   }
 }
 
 void push_decimal(const Shape& s, PieceParse& out) {
-  out.pieces.push_back(Seg::num(part(s.integer)));
+  if (!push_part(out, s.integer)) return;
   // The fraction's digits, then the alpha digits, in groups of three padded with zeros.
   const std::string_view digits[2] = {s.fraction.substr(s.fraction.empty() ? 0 : 1), s.alpha};
   std::uint64_t group = 0;
@@ -86,7 +106,7 @@ void parse_cpan_into(std::string_view text, PieceParse& out) {
   if (t == "undef") return;
   Shape s = shape_of(t);
   if (s.end > 0) {
-    if (s.v || s.groups >= 2)
+    if (s.dotted())
       push_dotted(s, out);
     else
       push_decimal(s, out);
