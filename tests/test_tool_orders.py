@@ -209,7 +209,12 @@ def test_what_each_accepts(ecosystem, text, message):
 
 
 @pytest.mark.parametrize("ecosystem", ["ruby", "composer", "cpan", "nix"])
-@pytest.mark.parametrize("text", ["1.a-" * 2_500_000, "9" * 10**7, "1.0 as " + "a" * 10**7], ids=lambda t: t[:8])
-def test_ten_megabyte_texts_compare_quickly(ecosystem, text):
-    # One more part moves a version up; Composer does not read an alias.
-    assert ombrel.compare(text + ".1", text, ecosystem) == (0 if " as " in text and ecosystem == "composer" else 1)
+@pytest.mark.parametrize(
+    "text, unmoved",
+    [("1.a-" * 2_500_000, ()), ("9" * 10**7, ("cpan",)), ("1.0 as " + "a" * 10**7, ("composer",))],
+    ids=["runs", "digits", "alias"],
+)
+def test_ten_megabyte_texts_compare_quickly(ecosystem, text, unmoved):
+    # One more part moves a version up, except after a part Perl holds at its maximum and in an
+    # alias Composer does not read.
+    assert ombrel.compare(text + ".1", text, ecosystem) == (0 if ecosystem in unmoved else 1)
