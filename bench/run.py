@@ -59,7 +59,13 @@ NATIVE_PAIRS = {
     "debian": ("1:1.2.3~rc1-1ubuntu2", "1:1.2.3~rc2-1"),
     "rpm": ("1.2.3~rc1-1.el9", "1.2.3~rc2-1.el9"),
     "maven": ("1.2.3-rc-1", "1.2.3-SNAPSHOT"),
+    "ruby": ("1.2.3.rc1", "1.2.3.rc2"),
+    "composer": ("v1.2.3-RC1", "1.2.3-RC2"),
+    "cpan": ("1.002003_01", "v1.2.3"),
+    "nix": ("1.2.3pre1", "1.2.3-rc2"),
 }
+# Ordered as each one's tool orders it, within 1.5x the generic pre-release compare.
+TOOL_ORDERED = ("ruby", "composer", "cpan", "nix")
 ECOSYSTEMS = ("generic", "semver", "pep440", "debian", "rpm", "maven", "auto")
 PURL = "pkg:maven/org.apache.commons/commons-lang3@3.14.0?type=jar&classifier=sources#src/main"
 CARET = ("1.5.0", "^1.2.3")
@@ -329,6 +335,11 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
         add(f"compare {eco} release, x floor", ours[f"compare {eco} release"].floor_multiple, 3, True)
         add(f"compare {eco} pre-release, x floor",
             ours[f"compare {eco} pre-release"].floor_multiple, 4, True)
+
+    generic_pre = ours["compare generic pre-release"].ns
+    for eco in TOOL_ORDERED:
+        add(f"compare {eco} native pre-release, x generic pre-release",
+            ours[f"compare {eco} native pre-release"].ns / generic_pre, 1.5, True)
 
     def faster(key, peer):
         case = ours.get(key)

@@ -196,6 +196,15 @@ void pad_numbers(PieceParse& out) {
   while (out.pieces.size() < 4) out.pieces.push_back(Seg::num(0));
 }
 
+// After the numbers, Composer's suffix to the end of the text; false when it is not one.
+bool read_classical_suffix(std::string_view text, std::string_view rest, PieceParse& out) {
+  Suffix suffix;
+  if (!read_suffix(rest, suffix)) return false;
+  pad_numbers(out);
+  push_suffix(text, suffix, out);
+  return true;
+}
+
 // Composer's normal form of `t`, a view into `text`; false when Composer refuses it.
 bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   t = strip_flag(strip_alias(t));
@@ -215,11 +224,7 @@ bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   if (!v.empty() && (v[0] == 'v' || v[0] == 'V')) v.remove_prefix(1);
   Suffix suffix;
   if (const std::size_t i = read_numbers(v, out)) {
-    if (read_suffix(v.substr(i), suffix)) {
-      pad_numbers(out);
-      push_suffix(text, suffix, out);
-      return true;
-    }
+    if (read_classical_suffix(text, v.substr(i), out)) return true;
     out.pieces.set_size(0);
   }
   // A date.
@@ -290,9 +295,15 @@ bool is_branch(const SegSpan& v) {
 
 void parse_composer_into(std::string_view text, PieceParse& out) {
   const std::string_view t = trim(text);
-  // Most versions are numbers alone, which none of Composer's other forms reads otherwise.
+  // Most versions are numbers and a suffix: without a space, `@` or `+` there is no alias, flag
+  // or build to cut off first, and a branch does not start with a digit.
   const std::string_view v = strip_v(t);
-  if (read_numbers(v, out) == v.size() && !v.empty()) return pad_numbers(out);
+  if (const std::size_t i = read_numbers(v, out)) {
+    if (i == v.size()) return pad_numbers(out);
+    if (v.find_first_of(" @+") == std::string_view::npos &&
+        read_classical_suffix(text, v.substr(i), out))
+      return;
+  }
   out.pieces.set_size(0);
   if (normalise(text, t, out)) return;
   out.pieces.set_size(0);
@@ -307,7 +318,16 @@ int cmp_composer(const SegSpan& a, const SegSpan& b) {
     return sign(a.tag_bytes(a.segs[0]).compare(b.tag_bytes(b.segs[0])));
   }
   const std::size_t n = a.segs.size() > b.segs.size() ? a.segs.size() : b.segs.size();
-  for (std::size_t i = 0; i < n; ++i)
+  std::size_t i = 0;
+  // Leading numbers, the bulk of most versions.
+  for (const std::size_t m = a.segs.size() < b.segs.size() ? a.segs.size() : b.segs.size(); i < m;
+       ++i) {
+    const Seg& x = a.segs[i];
+    const Seg& y = b.segs[i];
+    if (!x.is_num() || !y.is_num()) break;
+    if (x.value != y.value) return x.value < y.value ? -1 : 1;
+  }
+  for (; i < n; ++i)
     if (const auto r = weight(a, i) <=> weight(b, i); r != 0) return r < 0 ? -1 : 1;
   return 0;
 }
