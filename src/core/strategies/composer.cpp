@@ -115,7 +115,8 @@ struct Suffix {
   bool dev = false;
 };
 
-bool dev_at(std::string_view r) {
+// `dev`, `.dev` or `-dev`: all of `r`.
+bool is_dev_suffix(std::string_view r) {
   if (!r.empty() && (r[0] == '.' || r[0] == '-')) r.remove_prefix(1);
   return iequals(r, "dev");
 }
@@ -138,14 +139,14 @@ bool read_suffix(std::string_view r, Suffix& out) {
         i = d + n;
       }
       const std::string_view rest = s.substr(i);
-      if (!rest.empty() && !dev_at(rest)) continue;
+      if (!rest.empty() && !is_dev_suffix(rest)) continue;
       out.stable = s.substr(0, w.size()) == "stable";
       out.rank = rank;
       out.number = s.substr(w.size(), i - w.size());
       out.dev = !rest.empty();
       return true;
     }
-    if (s.empty() || dev_at(s)) {
+    if (s.empty() || is_dev_suffix(s)) {
       out.dev = !s.empty();
       return true;
     }
