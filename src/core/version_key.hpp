@@ -28,8 +28,9 @@ struct NormalisedSegs {
 NormalisedSegs normalise_segments(std::span<const Seg> segs);
 
 // SipHash-1-3 with a zero key over the epoch and the normalised segments; never -1. A version
-// with a canonical text (Debian, RPM, PEP 440, Maven) is hashed from the generic parse of that
-// text, so that versions its ecosystem holds equal hash alike.
+// with a canonical text (Debian, RPM, PEP 440, Maven and the ecosystems ordered as their own
+// tools order them) is hashed from the generic parse of that text, so that versions its
+// ecosystem holds equal hash alike.
 std::int64_t version_hash(Ecosystem eco, const ParsedVersion& parsed, const ParsedRepr& repr);
 
 // One item of a sort key: (kind, value, text), compared as a Python tuple.
