@@ -1,5 +1,6 @@
 #include "strategies/composer.hpp"
 
+#include <algorithm>
 #include <array>
 
 namespace ombrel {
@@ -301,8 +302,8 @@ void parse_composer_into(std::string_view text, PieceParse& out) {
   const std::string_view v = strip_v(t);
   if (const std::size_t i = read_numbers(v, out)) {
     if (i == v.size()) return pad_numbers(out);
-    if (v.find_first_of(" @+") == std::string_view::npos &&
-        read_classical_suffix(text, v.substr(i), out))
+    const auto marks = [](char c) { return c == ' ' || c == '@' || c == '+'; };
+    if (std::ranges::none_of(v, marks) && read_classical_suffix(text, v.substr(i), out))
       return;
   }
   out.pieces.set_size(0);
