@@ -1,1 +1,3 @@
-__all__: list[str] = []
+__all__: list[str] = ["vers_canonical"]
+
+def vers_canonical(vers: str) -> str: ...

@@ -1,6 +1,7 @@
 // Package URLs, VERS specifiers and OSV advisories.
 #include "security.hpp"
 
+#include "ext/ext_functions.hpp"
 #include "functions.hpp"
 #include "text.hpp"
 
@@ -168,9 +169,25 @@ PyObject* vers_contains_impl(PyObject*, const Args& args) {
   if (!version) return nullptr;
   const auto vers = Vers::parse(*text);
   if (!vers) return raise_value(vers.error());
-  const auto hit = vers->range.contains(vers->ecosystem, *version);
+  const auto hit = vers->contains(*version);
   if (!hit) return raise_value(hit.error());
   return new_bool(*hit);
+}
+
+constexpr Param kVersCanonicalParams[] = {{"vers"}};
+constexpr const char kVersCanonicalDoc[] =
+    "The canonical standard VERS text of the versions that `vers` holds,\n"
+    "standard or written in the library's range language: the standard\n"
+    "type, then the constraints in version order, redundant ones dropped.";
+
+PyObject* vers_canonical_impl(PyObject*, const Args& args) {
+  const auto text = args.str(0);
+  if (!text) return nullptr;
+  const auto vers = Vers::parse(*text);
+  if (!vers) return raise_value(vers.error());
+  const auto canonical = vers->canonical();
+  if (!canonical) return raise_value(canonical.error());
+  return new_str(*canonical);
 }
 
 // ---- OSV ----
@@ -366,6 +383,8 @@ const Function kBuildPurl{{"build_purl", kBuildPurlParams}, build_purl_impl};
 const Function kPurlEcosystem{{"purl_ecosystem", kPurlParams}, purl_ecosystem_impl};
 const Function kBuildVers{{"build_vers", kBuildVersParams}, build_vers_impl};
 const Function kVersContains{{"vers_contains", kVersContainsParams}, vers_contains_impl};
+const Function kVersCanonical{{"vers_canonical", kVersCanonicalParams, kVersCanonicalDoc},
+                              vers_canonical_impl};
 const Function kOsvAffected{{"osv_affected", kOsvParams, kOsvDoc}, osv_affected_impl};
 
 }  // namespace ombrel::py

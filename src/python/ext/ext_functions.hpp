@@ -4,4 +4,9 @@
 
 #include "../functions.hpp"
 
-namespace ombrel::py {}  // namespace ombrel::py
+namespace ombrel::py {
+
+// security.cpp
+extern const Function kVersCanonical;
+
+}  // namespace ombrel::py

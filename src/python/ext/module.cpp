@@ -12,6 +12,7 @@ namespace {
 // Registration order, which is also the order of __all__.
 PyMethodDef* ext_function_table() {
   static PyMethodDef table[] = {
+      method_def<kVersCanonical>(),
       {nullptr, nullptr, 0, nullptr},
   };
   return table;

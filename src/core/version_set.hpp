@@ -1,0 +1,83 @@
+// A set of versions under one ecosystem, in one normal form whatever it was read from: a
+// range expression, a standard VERS text or, in general, (operator, version) comparators.
+#pragma once
+
+#include <expected>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ranges.hpp"
+#include "strategies/registry.hpp"
+
+namespace ombrel {
+
+// A version a set keeps: its text and its parse under the set's ecosystem, made once.
+struct SetVersion {
+  std::string text;
+  ParsedRepr parsed;
+
+  static std::expected<SetVersion, std::string> parse(Ecosystem eco, std::string_view text);
+};
+
+// Ordered, disjoint intervals, each end open, closed or unbounded. A single version left out
+// of an interval is where two neighbouring intervals meet, both open at it: `!=1.5` is
+// (-inf, 1.5) and (1.5, +inf). Intervals never overlap or touch otherwise, and none is empty,
+// so equal sets have equal intervals. Bounds are ordered by the ecosystem's comparison only.
+class VersionSet {
+ public:
+  struct End {
+    std::optional<SetVersion> version;  // none: unbounded
+    bool closed = false;
+  };
+  struct Span {
+    End lower, upper;
+  };
+
+  // The empty set.
+  explicit VersionSet(Ecosystem eco) : eco_(eco) {}
+  static VersionSet all(Ecosystem eco);
+  // The versions that `op version` holds.
+  static VersionSet of(Ecosystem eco, Op op, SetVersion version);
+  // Every version but `versions`, which must be ascending and distinct.
+  static VersionSet all_but(Ecosystem eco, std::vector<SetVersion> versions);
+  // The union of spans given in any order, overlapping or not; empty spans are dropped.
+  static VersionSet from_spans(Ecosystem eco, std::vector<Span> spans);
+  // The versions that every comparator holds (all of them for none); every bound is parsed.
+  static std::expected<VersionSet, std::string> from_branch(Ecosystem eco,
+                                                            std::span<const Comparator> branch);
+  // The versions some branch holds.
+  static std::expected<VersionSet, std::string> from_range(Ecosystem eco, const RangeSet& range);
+
+  VersionSet unite(const VersionSet& other) const;
+  VersionSet intersect(const VersionSet& other) const;
+
+  bool contains(const ParsedRepr& version) const;
+  // The empty set and the set of all versions answer without parsing `version`.
+  std::expected<bool, std::string> contains(std::string_view version) const;
+
+  Ecosystem ecosystem() const { return eco_; }
+  std::span<const Span> spans() const { return spans_; }
+  bool empty() const { return spans_.empty(); }
+  bool is_all() const;
+
+  // The standard VERS text: "vers:" + `type` + "/" + the constraints in version order;
+  // "vers:<type>/*" for every version and "vers:none/*" for none.
+  std::string to_vers(std::string_view type) const;
+
+ private:
+  // Sorted by lower end; merges what overlaps or touches and drops what is empty.
+  void normalize();
+  int cmp(const SetVersion& a, const SetVersion& b) const;
+  int cmp_lower(const End& a, const End& b) const;
+  int cmp_upper(const End& a, const End& b) const;
+  bool holds(const Span& s) const;
+  bool below(const End& upper, const End& lower) const;
+
+  Ecosystem eco_;
+  std::vector<Span> spans_;
+};
+
+}  // namespace ombrel
