@@ -1,6 +1,7 @@
 #include "vers_standard.hpp"
 
 #include <cctype>
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -90,10 +91,10 @@ bool is_upper(Op op) {
   return op == Op::Lt || op == Op::Le;
 }
 
+// A constraint as written, for messages; its version is the reader's version of the same index.
 struct Constraint {
   Op op;
-  std::string_view text;  // as written, for messages
-  SetVersion version;
+  std::string_view text;
 };
 
 // Reads the standard constraints of `text` (the whole VERS text, quoted by every message).
@@ -102,23 +103,22 @@ class StandardReader {
   StandardReader(std::string_view text, Ecosystem eco) : text_(text), eco_(eco) {}
 
   std::expected<VersionSet, std::string> read(std::string_view constraints) {
-    for (std::size_t i = 0; i < constraints.size(); ++i)
-      if (space_at(constraints, i)) return fail("white space is not allowed");
     std::size_t count = 1;
-    for (const char c : constraints) count += c == '|';
-    std::vector<Constraint> list;
-    list.reserve(count);
+    for (std::size_t i = 0; i < constraints.size(); ++i) {
+      count += constraints[i] == '|';
+      if (space_at(constraints, i)) return fail("white space is not allowed");
+    }
+    if (constraints == "*") return VersionSet::all(eco_);
+    list_.reserve(count);
+    versions_.reserve(count);
     std::size_t start = 0;
     for (std::size_t n = 0; n < count; ++n) {
       const std::size_t bar = std::min(constraints.find('|', start), constraints.size());
-      const std::string_view piece = constraints.substr(start, bar - start);
-      if (piece == "*" && count == 1) return VersionSet::all(eco_);
-      auto c = constraint(piece);
-      if (!c) return std::unexpected(std::move(c.error()));
-      list.push_back(std::move(*c));
+      if (auto ok = constraint(constraints.substr(start, bar - start)); !ok)
+        return std::unexpected(std::move(ok.error()));
       start = bar + 1;
     }
-    return build(list);
+    return build();
   }
 
  private:
@@ -134,7 +134,7 @@ class StandardReader {
     return fail(what);
   }
 
-  std::expected<Constraint, std::string> constraint(std::string_view piece) const {
+  std::expected<void, std::string> constraint(std::string_view piece) {
     if (piece.empty()) return fail("empty constraint");
     if (piece == "*") return fail("'*' must be the only constraint");
     Op op = Op::Eq;
@@ -149,12 +149,11 @@ class StandardReader {
     if (is_comparator_char(version.front())) return fail("invalid comparator in constraint '", piece);
     std::string decoded;
     if (version.find('%') != version.npos) {
-      if (auto ok = decode(piece, version, decoded); !ok) return std::unexpected(std::move(ok.error()));
+      if (auto ok = decode(piece, version, decoded); !ok) return ok;
       version = decoded;
     }
-    auto v = SetVersion::parse(eco_, version);
-    if (!v) return std::unexpected(std::move(v.error()));
-    return Constraint{op, piece, std::move(*v)};
+    list_.push_back({op, piece});
+    return versions_.emplace_back().read(eco_, version);
   }
 
   // Percent-decodes `version` once into `out`: every `%` starts two hexadecimal digits in
@@ -185,72 +184,80 @@ class StandardReader {
     return {};
   }
 
-  int cmp(const Constraint& a, const Constraint& b) const {
-    return compare_for_ecosystem(eco_, a.version.parsed, b.version.parsed);
+  int cmp(std::uint32_t a, std::uint32_t b) const {
+    return compare_for_ecosystem(eco_, versions_[a].parsed, versions_[b].parsed);
   }
 
   // Orders the constraints by version, drops the redundant ones as the standard's
   // simplification does, and reads what is left as signposts.
-  std::expected<VersionSet, std::string> build(std::vector<Constraint>& list) const {
-    std::vector<std::uint32_t> order(list.size());
+  std::expected<VersionSet, std::string> build() {
+    const auto n = std::uint32_t(list_.size());
+    SmallVec<std::uint32_t, kInline> order;
+    order.reserve(n);
     bool sorted = true;
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      order[i] = std::uint32_t(i);
-      sorted = sorted && (i == 0 || cmp(list[i - 1], list[i]) < 0);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      order.push_back(i);
+      sorted = sorted && (i == 0 || cmp(i - 1, i) < 0);
     }
-    if (!sorted)
+    if (!sorted) {
+      std::vector<std::uint32_t> by_version(order.begin(), order.end());
       stable_merge_sort(
-          order, [&](std::uint32_t a, std::uint32_t b) { return cmp(list[a], list[b]) < 0; },
-          [](std::uint32_t) {}, order.size());
-    for (std::size_t k = 1; k < order.size(); ++k) {
-      const Constraint &a = list[order[k - 1]], &b = list[order[k]];
-      if (cmp(a, b) == 0) {
-        std::string what = "constraints '";
-        what.append(a.text).append("' and '").append(b.text).append("' name the same version");
-        return fail(what);
-      }
+          by_version, [&](std::uint32_t a, std::uint32_t b) { return cmp(a, b) < 0; },
+          [](std::uint32_t) {}, n);
+      std::copy(by_version.begin(), by_version.end(), order.begin());
+    }
+    for (std::size_t k = 1; k < n && !sorted; ++k) {
+      if (cmp(order[k - 1], order[k]) != 0) continue;
+      std::string what = "constraints '";
+      what.append(list_[order[k - 1]].text).append("' and '").append(list_[order[k]].text);
+      return fail(what.append("' name the same version"));
     }
     // A `>` or `>=` swallows the `=`, `>` and `>=` after it; a `<` or `<=` swallows the `=`,
-    // `<` and `<=` before it.
-    std::vector<std::uint32_t> kept;
-    std::vector<SetVersion> left_out;
+    // `<` and `<=` before it. The front of `order` keeps what is left.
+    std::size_t kept = 0;
+    std::vector<std::uint32_t> excluded;
     bool signposts = false;
-    for (const std::uint32_t i : order) {
-      const Op op = list[i].op;
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint32_t i = order[k];
+      const Op op = list_[i].op;
       if (op == Op::Ne) {
-        left_out.push_back(std::move(list[i].version));
+        excluded.push_back(i);
         continue;
       }
       signposts = signposts || is_lower(op) || is_upper(op);
-      if (!kept.empty() && is_lower(list[kept.back()].op) && (op == Op::Eq || is_lower(op)))
+      if (kept > 0 && is_lower(list_[order[kept - 1]].op) && (op == Op::Eq || is_lower(op)))
         continue;
-      while (is_upper(op) && !kept.empty() && !is_lower(list[kept.back()].op)) kept.pop_back();
-      kept.push_back(i);
+      while (is_upper(op) && kept > 0 && !is_lower(list_[order[kept - 1]].op)) --kept;
+      order[kept++] = i;
     }
-    if (!signposts && !left_out.empty()) return VersionSet::all_but(eco_, std::move(left_out));
     std::vector<VersionSet::Span> spans;
-    spans.reserve(kept.size());
+    if (!signposts && !excluded.empty()) {
+      spans.emplace_back();
+      return VersionSet::build(eco_, std::move(versions_), std::move(spans), excluded);
+    }
+    spans.reserve(kept + 1);
     VersionSet::End open;  // the lower end of the span under way
-    bool opened = false;
-    for (const std::uint32_t i : kept) {
-      Constraint& c = list[i];
-      if (is_lower(c.op)) {
-        open = {std::move(c.version), c.op == Op::Ge};
-        opened = true;
-      } else if (is_upper(c.op)) {
-        spans.push_back({opened ? std::move(open) : VersionSet::End{},
-                         {std::move(c.version), c.op == Op::Le}});
-        opened = false;
+    for (std::size_t k = 0; k < kept; ++k) {
+      const std::uint32_t i = order[k];
+      const Op op = list_[i].op;
+      const VersionSet::End end{i, op == Op::Ge || op == Op::Le || op == Op::Eq};
+      if (is_lower(op)) {
+        open = end;
+      } else if (is_upper(op)) {
+        spans.push_back({open, end});
+        open = {};
       } else {
-        spans.push_back({{c.version, true}, {std::move(c.version), true}});
+        spans.push_back({end, end});
       }
     }
-    if (opened) spans.push_back({std::move(open), {}});
-    VersionSet set = VersionSet::from_spans(eco_, std::move(spans));
-    if (left_out.empty()) return set;
-    return set.intersect(VersionSet::all_but(eco_, std::move(left_out)));
+    if (open.bounded()) spans.push_back({open, {}});
+    return VersionSet::build(eco_, std::move(versions_), std::move(spans), excluded);
   }
 
+  // Room for the constraints of most texts without a heap block.
+  static constexpr std::size_t kInline = 8;
+  SmallVec<Constraint, kInline> list_;
+  std::vector<SetVersion> versions_;
   std::string_view text_;
   Ecosystem eco_;
 };

@@ -13,12 +13,23 @@ namespace {
 using Span = VersionSet::Span;
 using End = VersionSet::End;
 
-End unbounded() {
-  return {};
+std::vector<std::uint32_t> identity(std::size_t n) {
+  std::vector<std::uint32_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) order[i] = std::uint32_t(i);
+  return order;
 }
 
-End at(SetVersion v, bool closed) {
-  return {std::move(v), closed};
+// Every version but the `left_out` ones: the spans between them.
+std::vector<Span> between(std::span<const std::uint32_t> left_out) {
+  std::vector<Span> spans;
+  spans.reserve(left_out.size() + 1);
+  End lower;
+  for (const std::uint32_t v : left_out) {
+    spans.push_back({lower, {v, false}});
+    lower = {v, false};
+  }
+  spans.push_back({lower, {}});
+  return spans;
 }
 
 // Bytes a version is written with as a percent escape: the standard's syntax characters, white
@@ -58,70 +69,93 @@ void append_escaped(std::string& out, std::string_view v) {
 
 }  // namespace
 
-std::expected<SetVersion, std::string> SetVersion::parse(Ecosystem eco, std::string_view text) {
-  SetVersion v{std::string(text), {}};
-  if (auto ok = parse_into(eco, v.text, v.parsed); !ok) return std::unexpected(std::move(ok.error()));
-  return v;
+std::expected<void, std::string> SetVersion::read(Ecosystem eco, std::string_view from) {
+  text.assign(from);
+  return parse_into(eco, text, parsed);
 }
 
-int VersionSet::cmp(const SetVersion& a, const SetVersion& b) const {
-  return compare_for_ecosystem(eco_, a.parsed, b.parsed);
+int VersionSet::cmp(std::uint32_t a, std::uint32_t b) const {
+  return compare_for_ecosystem(eco_, versions_[a].parsed, versions_[b].parsed);
 }
 
 // Lower ends: unbounded first; at one version a closed end starts before an open one.
 int VersionSet::cmp_lower(const End& a, const End& b) const {
-  if (!a.version || !b.version) return int(bool(a.version)) - int(bool(b.version));
-  if (const int c = cmp(*a.version, *b.version)) return c;
+  if (!a.bounded() || !b.bounded()) return int(a.bounded()) - int(b.bounded());
+  if (const int c = cmp(a.version, b.version)) return c;
   return int(b.closed) - int(a.closed);
 }
 
 // Upper ends: unbounded last; at one version an open end stops before a closed one.
 int VersionSet::cmp_upper(const End& a, const End& b) const {
-  if (!a.version || !b.version) return int(bool(b.version)) - int(bool(a.version));
-  if (const int c = cmp(*a.version, *b.version)) return c;
+  if (!a.bounded() || !b.bounded()) return int(b.bounded()) - int(a.bounded());
+  if (const int c = cmp(a.version, b.version)) return c;
   return int(a.closed) - int(b.closed);
 }
 
 // Whether a span holds any version.
 bool VersionSet::holds(const Span& s) const {
-  if (!s.lower.version || !s.upper.version) return true;
-  const int c = cmp(*s.lower.version, *s.upper.version);
+  if (!s.lower.bounded() || !s.upper.bounded()) return true;
+  const int c = cmp(s.lower.version, s.upper.version);
   return c < 0 || (c == 0 && s.lower.closed && s.upper.closed);
 }
 
 // Whether a span ending at `upper` stays apart from a later one starting at `lower`: a gap lies
 // between them, or both are open at one version, which is then the one left out.
-bool VersionSet::below(const End& upper, const End& lower) const {
-  if (!upper.version || !lower.version) return false;
-  const int c = cmp(*upper.version, *lower.version);
+bool VersionSet::apart(const End& upper, const End& lower) const {
+  if (!upper.bounded() || !lower.bounded()) return false;
+  const int c = cmp(upper.version, lower.version);
   return c < 0 || (c == 0 && !upper.closed && !lower.closed);
 }
 
 void VersionSet::normalize() {
-  std::vector<std::uint32_t> order;
   bool sorted = true;
   for (std::size_t i = 1; i < spans_.size() && sorted; ++i)
     sorted = cmp_lower(spans_[i - 1].lower, spans_[i].lower) <= 0;
-  std::vector<Span> in;
-  in.swap(spans_);
   if (!sorted) {
-    order.resize(in.size());
-    for (std::size_t i = 0; i < in.size(); ++i) order[i] = std::uint32_t(i);
+    std::vector<std::uint32_t> order = identity(spans_.size());
     const auto less = [&](std::uint32_t a, std::uint32_t b) {
-      return cmp_lower(in[a].lower, in[b].lower) < 0;
+      return cmp_lower(spans_[a].lower, spans_[b].lower) < 0;
     };
     stable_merge_sort(order, less, [](std::uint32_t) {}, order.size());
+    std::vector<Span> in;
+    in.reserve(order.size());
+    for (const std::uint32_t i : order) in.push_back(spans_[i]);
+    spans_.swap(in);
   }
-  for (std::size_t k = 0; k < in.size(); ++k) {
-    Span& s = in[sorted ? k : order[k]];
+  std::size_t kept = 0;
+  for (const Span& s : spans_) {
     if (!holds(s)) continue;
-    if (spans_.empty() || below(spans_.back().upper, s.lower)) {
-      spans_.push_back(std::move(s));
+    if (kept == 0 || apart(spans_[kept - 1].upper, s.lower)) {
+      spans_[kept++] = s;
       continue;
     }
-    End& upper = spans_.back().upper;
-    if (cmp_upper(upper, s.upper) < 0) upper = std::move(s.upper);
+    End& upper = spans_[kept - 1].upper;
+    if (cmp_upper(upper, s.upper) < 0) upper = s.upper;
   }
+  spans_.resize(kept);
+}
+
+std::vector<Span> VersionSet::meet(std::span<const Span> a, std::span<const Span> b) const {
+  std::vector<Span> out;
+  std::size_t i = 0, j = 0;
+  while (i < a.size() && j < b.size()) {
+    const bool a_first = cmp_upper(a[i].upper, b[j].upper) < 0;
+    const Span s{cmp_lower(a[i].lower, b[j].lower) >= 0 ? a[i].lower : b[j].lower,
+                 a_first ? a[i].upper : b[j].upper};
+    if (holds(s)) out.push_back(s);
+    (a_first ? i : j) += 1;
+  }
+  return out;
+}
+
+std::vector<Span> VersionSet::adopt(const VersionSet& other) {
+  const auto offset = std::uint32_t(versions_.size());
+  versions_.insert(versions_.end(), other.versions_.begin(), other.versions_.end());
+  std::vector<Span> spans(other.spans_.begin(), other.spans_.end());
+  for (Span& s : spans)
+    for (End* e : {&s.lower, &s.upper})
+      if (e->bounded()) e->version += offset;
+  return spans;
 }
 
 VersionSet VersionSet::all(Ecosystem eco) {
@@ -131,44 +165,37 @@ VersionSet VersionSet::all(Ecosystem eco) {
 }
 
 VersionSet VersionSet::of(Ecosystem eco, Op op, SetVersion version) {
-  VersionSet set(eco);
+  std::vector<SetVersion> versions;
+  versions.push_back(std::move(version));
+  const End at{0, op == Op::Ge || op == Op::Le || op == Op::Eq};
+  std::vector<Span> spans(1);
   switch (op) {
     case Op::Gt:
     case Op::Ge:
-      set.spans_.push_back({at(std::move(version), op == Op::Ge), unbounded()});
+      spans[0].lower = at;
       break;
     case Op::Lt:
     case Op::Le:
-      set.spans_.push_back({unbounded(), at(std::move(version), op == Op::Le)});
+      spans[0].upper = at;
       break;
     case Op::Eq:
-      set.spans_.push_back({at(version, true), at(version, true)});
+      spans[0] = {at, at};
       break;
     case Op::Ne: {
-      std::vector<SetVersion> one;
-      one.push_back(std::move(version));
-      return all_but(eco, std::move(one));
+      constexpr std::uint32_t kOnly[] = {0};
+      return build(eco, std::move(versions), std::move(spans), kOnly);
     }
   }
-  return set;
+  return build(eco, std::move(versions), std::move(spans));
 }
 
-VersionSet VersionSet::all_but(Ecosystem eco, std::vector<SetVersion> versions) {
+VersionSet VersionSet::build(Ecosystem eco, std::vector<SetVersion> versions,
+                             std::vector<Span> spans, std::span<const std::uint32_t> left_out) {
   VersionSet set(eco);
-  set.spans_.reserve(versions.size() + 1);
-  End lower = unbounded();
-  for (SetVersion& v : versions) {
-    set.spans_.push_back({std::move(lower), at(v, false)});
-    lower = at(std::move(v), false);
-  }
-  set.spans_.push_back({std::move(lower), unbounded()});
-  return set;
-}
-
-VersionSet VersionSet::from_spans(Ecosystem eco, std::vector<Span> spans) {
-  VersionSet set(eco);
+  set.versions_ = std::move(versions);
   set.spans_ = std::move(spans);
   set.normalize();
+  if (!left_out.empty()) set.spans_ = set.meet(set.spans_, between(left_out));
   return set;
 }
 
@@ -176,99 +203,88 @@ std::expected<VersionSet, std::string> VersionSet::from_branch(Ecosystem eco,
                                                                std::span<const Comparator> branch) {
   // The tightest lower and upper bounds, the `==` versions and the `!=` versions.
   VersionSet set(eco);
+  set.versions_.resize(branch.size());
   Span bounds;
-  std::vector<SetVersion> exact, other;
-  for (const Comparator& c : branch) {
-    auto v = SetVersion::parse(eco, c.version);
-    if (!v) return std::unexpected(std::move(v.error()));
+  std::vector<std::uint32_t> exact, other;
+  for (std::uint32_t i = 0; i < branch.size(); ++i) {
+    const Comparator& c = branch[i];
+    if (auto ok = set.versions_[i].read(eco, c.version); !ok)
+      return std::unexpected(std::move(ok.error()));
+    const End e{i, c.op == Op::Ge || c.op == Op::Le};
     switch (c.op) {
       case Op::Gt:
       case Op::Ge:
-        if (End e = at(std::move(*v), c.op == Op::Ge); set.cmp_lower(bounds.lower, e) < 0)
-          bounds.lower = std::move(e);
+        if (set.cmp_lower(bounds.lower, e) < 0) bounds.lower = e;
         break;
       case Op::Lt:
       case Op::Le:
-        if (End e = at(std::move(*v), c.op == Op::Le); set.cmp_upper(e, bounds.upper) < 0)
-          bounds.upper = std::move(e);
+        if (set.cmp_upper(e, bounds.upper) < 0) bounds.upper = e;
         break;
       case Op::Eq:
-        exact.push_back(std::move(*v));
+        exact.push_back(i);
         break;
       case Op::Ne:
-        other.push_back(std::move(*v));
+        other.push_back(i);
         break;
     }
   }
+  set.spans_.push_back(bounds);
   if (!exact.empty()) {
-    for (const SetVersion& e : exact)
-      if (set.cmp(e, exact.front()) != 0) return set;
-    VersionSet between(eco);
-    between.spans_.push_back(std::move(bounds));
-    if (!between.contains(exact.front().parsed)) return set;
-    bounds = {at(exact.front(), true), at(exact.front(), true)};
+    const std::uint32_t point = exact.front();
+    for (const std::uint32_t e : exact)
+      if (set.cmp(e, point) != 0 || !set.contains(set.versions_[e].parsed)) return VersionSet(eco);
+    set.spans_[0] = {{point, true}, {point, true}};
   }
-  set.spans_.push_back(std::move(bounds));
-  set.normalize();
-  if (other.empty()) return set;
   // The left-out versions, ascending and each once.
-  std::vector<std::uint32_t> order(other.size());
-  for (std::size_t i = 0; i < other.size(); ++i) order[i] = std::uint32_t(i);
   stable_merge_sort(
-      order, [&](std::uint32_t a, std::uint32_t b) { return set.cmp(other[a], other[b]) < 0; },
-      [](std::uint32_t) {}, order.size());
-  std::vector<SetVersion> left_out;
-  left_out.reserve(other.size());
-  for (const std::uint32_t i : order)
-    if (left_out.empty() || set.cmp(left_out.back(), other[i]) != 0)
-      left_out.push_back(std::move(other[i]));
-  return set.intersect(all_but(eco, std::move(left_out)));
+      other, [&](std::uint32_t a, std::uint32_t b) { return set.cmp(a, b) < 0; },
+      [](std::uint32_t) {}, other.size());
+  std::size_t distinct = 0;
+  for (const std::uint32_t v : other)
+    if (distinct == 0 || set.cmp(other[distinct - 1], v) != 0) other[distinct++] = v;
+  other.resize(distinct);
+  return build(eco, std::move(set.versions_), std::move(set.spans_), other);
 }
 
 std::expected<VersionSet, std::string> VersionSet::from_range(Ecosystem eco,
                                                               const RangeSet& range) {
-  std::vector<Span> spans;
+  VersionSet out(eco);
   for (const Branch& b : range.branches) {
     auto set = from_branch(eco, b);
     if (!set) return set;
-    for (Span& s : set->spans_) spans.push_back(std::move(s));
-  }
-  return from_spans(eco, std::move(spans));
-}
-
-VersionSet VersionSet::unite(const VersionSet& other) const {
-  std::vector<Span> spans = spans_;
-  spans.insert(spans.end(), other.spans_.begin(), other.spans_.end());
-  return from_spans(eco_, std::move(spans));
-}
-
-VersionSet VersionSet::intersect(const VersionSet& other) const {
-  VersionSet out(eco_);
-  std::size_t i = 0, j = 0;
-  while (i < spans_.size() && j < other.spans_.size()) {
-    const Span &a = spans_[i], &b = other.spans_[j];
-    const bool a_first = cmp_upper(a.upper, b.upper) < 0;
-    Span s{cmp_lower(a.lower, b.lower) >= 0 ? a.lower : b.lower, a_first ? a.upper : b.upper};
-    if (holds(s)) out.spans_.push_back(std::move(s));
-    (a_first ? i : j) += 1;
+    for (const Span& s : out.adopt(*set)) out.spans_.push_back(s);
   }
   out.normalize();
   return out;
 }
 
+VersionSet VersionSet::unite(const VersionSet& other) const {
+  VersionSet out = *this;
+  for (const Span& s : out.adopt(other)) out.spans_.push_back(s);
+  out.normalize();
+  return out;
+}
+
+VersionSet VersionSet::intersect(const VersionSet& other) const {
+  VersionSet out = *this;
+  const std::vector<Span> theirs = out.adopt(other);
+  out.spans_ = out.meet(out.spans_, theirs);
+  return out;
+}
+
 bool VersionSet::is_all() const {
-  return spans_.size() == 1 && !spans_[0].lower.version && !spans_[0].upper.version;
+  return spans_.size() == 1 && !spans_[0].lower.bounded() && !spans_[0].upper.bounded();
 }
 
 bool VersionSet::contains(const ParsedRepr& version) const {
   for (const Span& s : spans_) {
     const End &lo = s.lower, &hi = s.upper;
-    if (lo.version) {
-      const int c = compare_for_ecosystem(eco_, version, lo.version->parsed);
+    if (lo.bounded()) {
+      const int c = compare_for_ecosystem(eco_, version, versions_[lo.version].parsed);
       if (c < 0 || (c == 0 && !lo.closed)) continue;
     }
-    if (hi.version) {
-      const int c = compare_for_ecosystem(eco_, version, hi.version->parsed);
+    if (hi.bounded()) {
+      const int c = compare_for_ecosystem(eco_, version, versions_[hi.version].parsed);
       if (c > 0 || (c == 0 && !hi.closed)) continue;
     }
     return true;
@@ -288,27 +304,27 @@ std::string VersionSet::to_vers(std::string_view type) const {
   if (empty()) return out + "none/*";
   out.append(type).append("/");
   if (is_all()) return out + "*";
-  const auto constraint = [&](std::string_view op, const SetVersion& v) {
+  const auto constraint = [&](std::string_view op, std::uint32_t v) {
     if (out.back() != '/') out += '|';
     out += op;
-    append_escaped(out, v.text);
+    append_escaped(out, versions_[v].text);
   };
   // Two neighbours meet only where both are open at one version, the one left out.
   const auto meets_next = [&](std::size_t i) {
     if (i + 1 == spans_.size()) return false;
     const End &hi = spans_[i].upper, &lo = spans_[i + 1].lower;
-    return hi.version && lo.version && cmp(*hi.version, *lo.version) == 0;
+    return hi.bounded() && lo.bounded() && cmp(hi.version, lo.version) == 0;
   };
   for (std::size_t i = 0; i < spans_.size(); ++i) {
     const End &lo = spans_[i].lower, &hi = spans_[i].upper;
-    if (lo.version && !(i > 0 && meets_next(i - 1))) {
-      if (hi.version && lo.closed && hi.closed && cmp(*lo.version, *hi.version) == 0) {
-        constraint("", *lo.version);
+    if (lo.bounded() && !(i > 0 && meets_next(i - 1))) {
+      if (hi.bounded() && lo.closed && hi.closed && cmp(lo.version, hi.version) == 0) {
+        constraint("", lo.version);
         continue;
       }
-      constraint(lo.closed ? ">=" : ">", *lo.version);
+      constraint(lo.closed ? ">=" : ">", lo.version);
     }
-    if (hi.version) constraint(meets_next(i) ? "!=" : hi.closed ? "<=" : "<", *hi.version);
+    if (hi.bounded()) constraint(meets_next(i) ? "!=" : hi.closed ? "<=" : "<", hi.version);
   }
   return out;
 }

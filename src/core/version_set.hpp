@@ -2,8 +2,8 @@
 // range expression, a standard VERS text or, in general, (operator, version) comparators.
 #pragma once
 
+#include <cstdint>
 #include <expected>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -19,7 +19,8 @@ struct SetVersion {
   std::string text;
   ParsedRepr parsed;
 
-  static std::expected<SetVersion, std::string> parse(Ecosystem eco, std::string_view text);
+  // Parses `text` into this version.
+  std::expected<void, std::string> read(Ecosystem eco, std::string_view text);
 };
 
 // Ordered, disjoint intervals, each end open, closed or unbounded. A single version left out
@@ -28,9 +29,12 @@ struct SetVersion {
 // so equal sets have equal intervals. Bounds are ordered by the ecosystem's comparison only.
 class VersionSet {
  public:
+  static constexpr std::uint32_t kUnbounded = UINT32_MAX;
+  // An end of an interval: an index into the set's versions, or kUnbounded.
   struct End {
-    std::optional<SetVersion> version;  // none: unbounded
+    std::uint32_t version = kUnbounded;
     bool closed = false;
+    bool bounded() const { return version != kUnbounded; }
   };
   struct Span {
     End lower, upper;
@@ -41,10 +45,11 @@ class VersionSet {
   static VersionSet all(Ecosystem eco);
   // The versions that `op version` holds.
   static VersionSet of(Ecosystem eco, Op op, SetVersion version);
-  // Every version but `versions`, which must be ascending and distinct.
-  static VersionSet all_but(Ecosystem eco, std::vector<SetVersion> versions);
-  // The union of spans given in any order, overlapping or not; empty spans are dropped.
-  static VersionSet from_spans(Ecosystem eco, std::vector<Span> spans);
+  // The versions some span holds, less those of `left_out`. Spans and `left_out` index into
+  // `versions`; spans come in any order, overlapping or not, and `left_out` is ascending with
+  // no two equal.
+  static VersionSet build(Ecosystem eco, std::vector<SetVersion> versions,
+                          std::vector<Span> spans, std::span<const std::uint32_t> left_out = {});
   // The versions that every comparator holds (all of them for none); every bound is parsed.
   static std::expected<VersionSet, std::string> from_branch(Ecosystem eco,
                                                             std::span<const Comparator> branch);
@@ -60,6 +65,7 @@ class VersionSet {
 
   Ecosystem ecosystem() const { return eco_; }
   std::span<const Span> spans() const { return spans_; }
+  const SetVersion& version(const End& end) const { return versions_[end.version]; }
   bool empty() const { return spans_.empty(); }
   bool is_all() const;
 
@@ -68,15 +74,20 @@ class VersionSet {
   std::string to_vers(std::string_view type) const;
 
  private:
-  // Sorted by lower end; merges what overlaps or touches and drops what is empty.
+  // Sorts the spans by lower end, merges what overlaps or touches and drops what is empty.
   void normalize();
-  int cmp(const SetVersion& a, const SetVersion& b) const;
+  // The spans that lie in both lists, each ordered and disjoint, over this set's versions.
+  std::vector<Span> meet(std::span<const Span> a, std::span<const Span> b) const;
+  // This set's versions and copies of `other`'s, whose spans are returned renumbered.
+  std::vector<Span> adopt(const VersionSet& other);
+  int cmp(std::uint32_t a, std::uint32_t b) const;
   int cmp_lower(const End& a, const End& b) const;
   int cmp_upper(const End& a, const End& b) const;
   bool holds(const Span& s) const;
-  bool below(const End& upper, const End& lower) const;
+  bool apart(const End& upper, const End& lower) const;
 
   Ecosystem eco_;
+  std::vector<SetVersion> versions_;  // the bounds, each parsed once
   std::vector<Span> spans_;
 };
 
