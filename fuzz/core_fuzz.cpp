@@ -20,7 +20,9 @@
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
 #include "text.hpp"
+#include "vers_standard.hpp"
 #include "version_key.hpp"
+#include "version_set.hpp"
 
 namespace {
 
@@ -275,12 +277,43 @@ bool same_range(const RangeSet& a, const RangeSet& b) {
   return true;
 }
 
+// A canonical text reads back as itself and holds what its source holds, where the ordering
+// is transitive (in a cycle, a set built by comparing bounds with each other may differ).
+void canonical(const Vers& v, std::string_view version) {
+  const auto text = v.canonical();
+  if (!text) return;
+  const auto back = Vers::parse(*text);
+  check(back.has_value(), "a canonical text reads back");
+  check(back->canonical() == *text, "a canonical text is its own canonical text");
+  if (!one_of(v.ecosystem, kTransitive) || v.any_type) return;
+  const auto want = v.contains(version);
+  if (want) check(back->contains(version) == want, "a canonical text holds what its source holds");
+}
+
+// Union and intersection of two sets hold what either and both hold.
+void set_algebra(Ecosystem eco, const RangeSet& a, const RangeSet& b, std::string_view version) {
+  const auto sa = VersionSet::from_range(eco, a), sb = VersionSet::from_range(eco, b);
+  auto x = parse_for_ecosystem(eco, version);
+  if (!sa || !sb || !x || !one_of(eco, kTransitive)) return;
+  const bool in_a = sa->contains(*x), in_b = sb->contains(*x);
+  check(sa->unite(*sb).contains(*x) == (in_a || in_b), "a union holds what either holds");
+  check(sa->intersect(*sb).contains(*x) == (in_a && in_b), "an intersection holds what both hold");
+  check(sa->unite(*sb).to_vers("t") == sb->unite(*sa).to_vers("t"), "union is symmetric");
+  check(a.contains(eco, version) == in_a, "a set holds what its range holds");
+}
+
 void vers(const Input& in) {
-  if (const auto v = Vers::parse(in.text(0)); v) (void)v->range.contains(v->ecosystem, in.text(1));
-  // What build_vers writes must read back as the same ecosystem and range.
+  if (const auto v = Vers::parse(in.text(0)); v) {
+    (void)v->contains(in.text(1));
+    canonical(*v, in.text(1));
+  }
+  // What build_vers writes must read back as the same ecosystem and range, unless the range
+  // reads as a standard text.
   const auto eco = Ecosystem::from_str(in.text(1));
   const auto range = RangeSet::parse(in.text(2));
-  if (!eco || !range) return;
+  if (const auto other = RangeSet::parse(in.text(3)); eco && range && other)
+    set_algebra(*eco, *range, *other, in.text(0));
+  if (!eco || !range || is_standard_constraints(trim(in.text(2)))) return;
   std::string text = "vers:";
   text.append(eco->as_str()).append("/").append(trim(in.text(2)));
   const auto back = Vers::parse(text);

@@ -114,6 +114,44 @@ def test_huge_invalid_texts_are_quoted_once_in_the_message(call, text, message):
     raises(ValueError, message.format(text), timed, call, text)
 
 
+def spans_text(n, order=1):
+    return "|".join(f">={i}|<{i}.5" for i in range(n)[::order])
+
+
+@pytest.mark.parametrize(
+    "vers, version, expected",
+    [
+        ("vers:generic/" + spans_text(100_000), "99999.4", True),
+        ("vers:generic/" + spans_text(100_000, -1), "5000.7", False),  # ordered first
+        ("vers:generic/" + "|".join(f"!={i}" for i in range(100_000, 0, -1)), "5000", False),
+        ("vers:generic/" + "|".join(f">={i}" for i in range(100_000)) + "|<0.5", "7", True),
+        ("vers:generic/" + "%41" * (3 * MB), "a" * (3 * MB), True),
+        ("vers:generic/" + "|".join(f">={i}.0-{'a' * 40}|<{i}.0-{'b' * 40}" for i in range(MB // 10)),
+         f"7.0-{'a' * 41}", True),  # 10 MB
+    ],
+    ids=short_id,
+)
+def test_hundred_thousand_standard_constraints_in_linear_time(vers, version, expected):
+    assert timed(ombrel.vers_contains, vers, version) is expected
+    assert timed(ombrel.vers_canonical, vers).startswith("vers:generic/")
+
+
+@pytest.mark.parametrize(
+    "vers, message",
+    [
+        ("1|" * (5 * MB), "empty constraint"), ("1|" * (5 * MB) + " ", "white space is not allowed"),
+        ("1|" * (5 * MB) + "%C3", "percent escapes of '%C3' do not decode to UTF-8"),
+        ("%" * (10 * MB), "invalid percent escape '%%%'"),
+        ("1|" * 100_000 + "1.0", "constraints '1' and '1' name the same version"),
+    ],
+    ids=short_id,
+)
+def test_ten_megabyte_standard_texts_fail_in_linear_time(vers, message):
+    with pytest.raises(ValueError) as e:
+        timed(ombrel.vers_contains, "vers:generic/" + vers, "1")
+    assert e.value.args[0].endswith(message)
+
+
 @pytest.mark.parametrize(
     "fn, args, expected",
     [

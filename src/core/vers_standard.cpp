@@ -55,6 +55,15 @@ bool is_escape_at(std::string_view s, std::size_t i) {
   return s[i] == '%' && i + 2 < s.size() && is_hex(s[i + 1]) && is_hex(s[i + 2]);
 }
 
+bool is_utf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const CodePoint c = decode_utf8(s, i);
+    if (c.value >= 0xD800 && c.value <= 0xDFFF) return false;
+    i += c.size;
+  }
+  return true;
+}
+
 bool is_comparator_char(char c) {
   return c == '<' || c == '>' || c == '=' || c == '!';
 }
@@ -91,10 +100,11 @@ bool is_upper(Op op) {
   return op == Op::Lt || op == Op::Le;
 }
 
-// A constraint as written, for messages; its version is the reader's version of the same index.
+// A constraint as written; its parsed version is the reader's version of the same index.
 struct Constraint {
   Op op;
-  std::string_view text;
+  std::string_view text;     // the whole constraint, for messages
+  std::string_view version;  // still percent-encoded
 };
 
 // Reads the standard constraints of `text` (the whole VERS text, quoted by every message).
@@ -109,14 +119,22 @@ class StandardReader {
       if (space_at(constraints, i)) return fail("white space is not allowed");
     }
     if (constraints == "*") return VersionSet::all(eco_);
+    // The whole syntax first, so that a damaged text costs no parse.
     list_.reserve(count);
-    versions_.reserve(count);
     std::size_t start = 0;
     for (std::size_t n = 0; n < count; ++n) {
       const std::size_t bar = std::min(constraints.find('|', start), constraints.size());
       if (auto ok = constraint(constraints.substr(start, bar - start)); !ok)
         return std::unexpected(std::move(ok.error()));
       start = bar + 1;
+    }
+    versions_.reserve(count);
+    std::string decoded;
+    for (const Constraint& c : list_) {
+      std::string_view version = c.version;
+      if (version.find('%') != version.npos) version = decode(version, decoded);
+      if (auto ok = versions_.emplace_back().read(eco_, version); !ok)
+        return std::unexpected(std::move(ok.error()));
     }
     return build();
   }
@@ -147,41 +165,33 @@ class StandardReader {
     }
     if (version.empty()) return fail("missing version in constraint '", piece);
     if (is_comparator_char(version.front())) return fail("invalid comparator in constraint '", piece);
-    std::string decoded;
-    if (version.find('%') != version.npos) {
-      if (auto ok = decode(piece, version, decoded); !ok) return ok;
-      version = decoded;
-    }
-    list_.push_back({op, piece});
-    return versions_.emplace_back().read(eco_, version);
-  }
-
-  // Percent-decodes `version` once into `out`: every `%` starts two hexadecimal digits in
-  // upper case, and what they give is UTF-8.
-  std::expected<void, std::string> decode(std::string_view piece, std::string_view version,
-                                          std::string& out) const {
-    out.reserve(version.size());
-    for (std::size_t i = 0; i < version.size(); ++i) {
-      if (version[i] != '%') {
-        out += version[i];
-        continue;
-      }
+    for (std::size_t i = version.find('%'); i != version.npos; i = version.find('%', i + 1)) {
       const std::string_view escape = version.substr(i, 3);
       if (!is_escape_at(version, i)) return fail("invalid percent escape '", escape);
       if (std::islower(static_cast<unsigned char>(escape[1])) ||
           std::islower(static_cast<unsigned char>(escape[2])))
         return fail("non-canonical percent escape '", escape,
                     "'; hexadecimal digits are upper case");
+    }
+    std::string decoded;
+    if (version.find('%') != version.npos && is_utf8(version) && !is_utf8(decode(version, decoded)))
+      return fail("percent escapes of '", piece, "' do not decode to UTF-8");
+    list_.push_back({op, piece, version});
+    return {};
+  }
+
+  // The bytes of a version whose escapes are well formed, in `out`.
+  static std::string_view decode(std::string_view version, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < version.size(); ++i) {
+      if (version[i] != '%') {
+        out += version[i];
+        continue;
+      }
       out += char(hex_value(version[i + 1]) * 16 + hex_value(version[i + 2]));
       i += 2;
     }
-    for (std::size_t i = 0; i < out.size();) {
-      const CodePoint c = decode_utf8(out, i);
-      if (c.value >= 0xD800 && c.value <= 0xDFFF)
-        return fail("percent escapes of '", piece, "' do not decode to UTF-8");
-      i += c.size;
-    }
-    return {};
+    return out;
   }
 
   int cmp(std::uint32_t a, std::uint32_t b) const {
