@@ -71,6 +71,8 @@ PURL = "pkg:maven/org.apache.commons/commons-lang3@3.14.0?type=jar&classifier=so
 CARET = ("1.5.0", "^1.2.3")
 TWO_COMPARATORS = ("1.5.0", ">=1.2.3,<2.0.0")
 INTERSECT = ("^1.2.3", ">=1.5.0,<3.0.0")
+STANDARD_VERS = "vers:npm/>=1.2.3|<2.0.0"  # TWO_COMPARATORS in the standard's syntax
+DIALECT_VERS = "vers:npm/^1.2.3 || ~0.9.1 || >=3.0.0 <3.1.0 !=3.0.5"
 OSV_ENTRY = {
     "package": {"ecosystem": "PyPI", "name": "django"},
     "ranges": [
@@ -271,6 +273,11 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
              "spec.contains(v)", e)
     row("ranges_intersect", "ombrel.ranges_intersect(l, r, 'semver')",
         {"l": INTERSECT[0], "r": INTERSECT[1]})
+    # A standard VERS text against the same constraints in the range language.
+    e = {"v": TWO_COMPARATORS[0], "r": TWO_COMPARATORS[1], "s": STANDARD_VERS}
+    row("satisfies two comparators npm", "ombrel.satisfies(v, r, 'npm')", e)
+    row("vers_contains standard npm", "ombrel.vers_contains(s, v)", e)
+    row("vers_canonical dialect npm", "ombrel.vers_canonical(d)", {"d": DIALECT_VERS})
 
     # Package URLs and advisories.
     e = {"p": PURL}
@@ -358,6 +365,9 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
                       ("satisfies two comparators semver", "semver")):
         add(f"{key}, times faster than {peer}", faster(key, peer), 30, False)
     add("parse_purl, times faster than packageurl", faster("parse_purl", "packageurl"), 20, False)
+    standard, dialect = ours["vers_contains standard npm"], ours["satisfies two comparators npm"]
+    add("vers_contains standard, x satisfies on the same constraints",
+        statistics.median(s / d for s, d in zip(standard.samples, dialect.samples)), 1.5, True)
     for kind in ("release", "pre-release"):
         add(f"compare generic {kind}, times faster than libversion",
             faster(f"compare generic {kind}", "libversion"), 1, False)

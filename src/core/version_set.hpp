@@ -19,6 +19,8 @@ struct SetVersion {
   std::string text;
   ParsedRepr parsed;
 
+  SetVersion() {}  // not value-initialised: a parse fills it
+
   // Parses `text` into this version.
   std::expected<void, std::string> read(Ecosystem eco, std::string_view text);
 };
