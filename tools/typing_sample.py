@@ -67,6 +67,7 @@ assert_type(ombrel.build_purl("npm", "core", namespace="%40angular"), str)
 assert_type(ombrel.purl_ecosystem("pkg:cargo/serde"), str | None)
 assert_type(ombrel.build_vers("node", "^1.2"), str)
 assert_type(ombrel.vers_contains("vers:npm/^1.2", "1.5.0"), bool)
+assert_type(ombrel.vers_canonical("vers:npm/^1.2"), str)
 advisory = json.loads('{"affected": [{"package": {"ecosystem": "npm"}, "ranges": []}]}')
 assert_type(ombrel.osv_affected("1.0.0", advisory["affected"][0]), bool)
 
@@ -84,6 +85,7 @@ def refused() -> None:
     ombrel.batch_compare([["1.0", "2.0"]])  # type: ignore[list-item]
     ombrel.bump_prerelease("1.0", tag=None)  # type: ignore[arg-type]
     ombrel.osv_affected("1.0", [])  # type: ignore[arg-type]
+    ombrel.vers_canonical(None)  # type: ignore[arg-type]
     Version("1.0", None)  # type: ignore[arg-type]
     Version("1.0") < 1  # type: ignore[operator]
     Version("1.0").major = 2  # type: ignore[misc]

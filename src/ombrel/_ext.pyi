@@ -1,3 +1,3 @@
-__all__: list[str] = ["vers_canonical"]
+__all__ = ["vers_canonical"]
 
 def vers_canonical(vers: str) -> str: ...
