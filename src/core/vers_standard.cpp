@@ -1,7 +1,7 @@
 #include "vers_standard.hpp"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -15,12 +15,13 @@ namespace ombrel {
 namespace {
 
 // Indexed by Ecosystem.
+// clang-format off
 constexpr std::string_view kVersTypes[Ecosystem::count] = {
-    "generic", "semver", "pypi",  "deb",     "rpm",       "gem",  "maven",   "golang",
-    "npm",     "nuget",  "composer", "cargo", "hex",      "swift", "calver", "apk",
-    "oci",     "conda",  "alpm",  "ebuild",  "cran",      "spack", "pub",    "julia",
-    "terraform", "helm", "cpan",  "nix",     "homebrew",  "freebsd",
+    "generic", "semver", "pypi", "deb", "rpm", "gem", "maven", "golang", "npm", "nuget",
+    "composer", "cargo", "hex", "swift", "calver", "apk", "oci", "conda", "alpm", "ebuild",
+    "cran", "spack", "pub", "julia", "terraform", "helm", "cpan", "nix", "homebrew", "freebsd",
 };
+// clang-format on
 
 enum class Scope : std::uint8_t { One, All, None };
 
@@ -164,7 +165,8 @@ class StandardReader {
       break;
     }
     if (version.empty()) return fail("missing version in constraint '", piece);
-    if (is_comparator_char(version.front())) return fail("invalid comparator in constraint '", piece);
+    if (is_comparator_char(version.front()))
+      return fail("invalid comparator in constraint '", piece);
     for (std::size_t i = version.find('%'); i != version.npos; i = version.find('%', i + 1)) {
       const std::string_view escape = version.substr(i, 3);
       if (!is_escape_at(version, i)) return fail("invalid percent escape '", escape);

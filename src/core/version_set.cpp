@@ -1,5 +1,6 @@
 #include "version_set.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -34,7 +35,7 @@ std::vector<Span> between(std::span<const std::uint32_t> left_out) {
 
 // Bytes a version is written with as a percent escape: the standard's syntax characters, white
 // space, and what would let the range language claim a one-constraint text (commas, brackets,
-// a leading caret or tilde, a part that starts with `x`).
+// a leading caret or tilde, an `x` it would take for a wildcard).
 bool needs_escape(std::string_view v, std::size_t i) {
   const char c = v[i];
   switch (c) {
@@ -164,31 +165,6 @@ VersionSet VersionSet::all(Ecosystem eco) {
   return set;
 }
 
-VersionSet VersionSet::of(Ecosystem eco, Op op, SetVersion version) {
-  std::vector<SetVersion> versions;
-  versions.push_back(std::move(version));
-  const End at{0, op == Op::Ge || op == Op::Le || op == Op::Eq};
-  std::vector<Span> spans(1);
-  switch (op) {
-    case Op::Gt:
-    case Op::Ge:
-      spans[0].lower = at;
-      break;
-    case Op::Lt:
-    case Op::Le:
-      spans[0].upper = at;
-      break;
-    case Op::Eq:
-      spans[0] = {at, at};
-      break;
-    case Op::Ne: {
-      constexpr std::uint32_t kOnly[] = {0};
-      return build(eco, std::move(versions), std::move(spans), kOnly);
-    }
-  }
-  return build(eco, std::move(versions), std::move(spans));
-}
-
 VersionSet VersionSet::build(Ecosystem eco, std::vector<SetVersion> versions,
                              std::vector<Span> spans, std::span<const std::uint32_t> left_out) {
   VersionSet set(eco);
@@ -295,7 +271,8 @@ bool VersionSet::contains(const ParsedRepr& version) const {
 std::expected<bool, std::string> VersionSet::contains(std::string_view version) const {
   if (empty() || is_all()) return !empty();
   ParsedRepr parsed;
-  if (auto ok = parse_into(eco_, version, parsed); !ok) return std::unexpected(std::move(ok.error()));
+  if (auto ok = parse_into(eco_, version, parsed); !ok)
+    return std::unexpected(std::move(ok.error()));
   return contains(parsed);
 }
 

@@ -45,8 +45,6 @@ class VersionSet {
   // The empty set.
   explicit VersionSet(Ecosystem eco) : eco_(eco) {}
   static VersionSet all(Ecosystem eco);
-  // The versions that `op version` holds.
-  static VersionSet of(Ecosystem eco, Op op, SetVersion version);
   // The versions some span holds, less those of `left_out`. Spans and `left_out` index into
   // `versions`; spans come in any order, overlapping or not, and `left_out` is ascending with
   // no two equal.
