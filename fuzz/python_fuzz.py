@@ -41,7 +41,8 @@ TOKENS = [
     "fc38", "deb", "ubuntu", "py38", "r", "x", "*", " ", "\t", "\u00a0", "\u3000", "\x00",
     "\ud800", "\u00e9", "\u00b2", "\u0663", "||", ",", ">=", "<=", "<", ">", "==", "!=", "^",
     "~>", "~=", "[", "]", "(", ")", "pkg:", "vers:", "/", "@", "?", "#", "npm", "maven",
-    "pypi", "incompatible", "-SNAPSHOT",
+    "pypi", "incompatible", "-SNAPSHOT", "|", "=", "%", "%2A", "%7e", "%C3", "all", "none",
+    "golang", "alpm",
 ]
 
 OSV_KEYS = ["package", "ecosystem", "ranges", "events", "introduced", "fixed",
@@ -182,7 +183,7 @@ class Gen:
         return Dict(entry) if self.int(0, 3) == 0 else entry
 
 
-FUNCTIONS = [getattr(ombrel, name) for name in ombrel._ombrel.__all__[1:]]
+FUNCTIONS = [getattr(ombrel, name) for name in ombrel._ombrel.__all__[1:] + ombrel._ext.__all__]
 KEYWORDS = ["a", "b", "s", "ecosystem", "versions", "pairs", "version", "constraint", "range",
             "left", "right", "purl", "package_type", "name", "namespace", "qualifiers",
             "subpath", "vers", "affected", "tag", "other", "data", "nosuch"]
