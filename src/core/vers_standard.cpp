@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "merge_sort.hpp"
+#include "message.hpp"
 #include "text.hpp"
 #include "unicode.hpp"
 
 namespace ombrel {
 
 namespace {
-
-// Indexed by Ecosystem.
-// clang-format off
-constexpr std::string_view kVersTypes[Ecosystem::count] = {
-    "generic", "semver", "pypi", "deb", "rpm", "gem", "maven", "golang", "npm", "nuget",
-    "composer", "cargo", "hex", "swift", "calver", "apk", "oci", "conda", "alpm", "ebuild",
-    "cran", "spack", "pub", "julia", "terraform", "helm", "cpan", "nix", "homebrew", "freebsd",
-};
-// clang-format on
 
 enum class Scope : std::uint8_t { One, All, None };
 
@@ -38,10 +30,10 @@ std::expected<VersType, std::string> resolve_type(std::string_view name) {
   auto eco = Ecosystem::from_str(name);
   if (eco) return VersType{*eco};
   const std::string lower = ascii_lower(name);
-  if (const auto purl = purl_type_ecosystem(lower)) return VersType{*purl};
-  for (std::size_t i = 0; i < Ecosystem::count; ++i)
-    if (kVersTypes[i] == lower) return VersType{Ecosystem::Id(i)};
-  return std::unexpected(std::move(eco.error()));
+  if (const auto purl = Ecosystem::from_purl_type(lower)) return VersType{*purl};
+  for (const EcosystemRow& row : kEcosystems)
+    if (row.vers_type == lower) return VersType{row.id};
+  return failure(eco);
 }
 
 bool is_hex(char c) {
@@ -126,7 +118,7 @@ class StandardReader {
     for (std::size_t n = 0; n < count; ++n) {
       const std::size_t bar = std::min(constraints.find('|', start), constraints.size());
       if (auto ok = constraint(constraints.substr(start, bar - start)); !ok)
-        return std::unexpected(std::move(ok.error()));
+        return failure(ok);
       start = bar + 1;
     }
     versions_.reserve(count);
@@ -135,22 +127,15 @@ class StandardReader {
       std::string_view version = c.version;
       if (version.find('%') != version.npos) version = decode(version, decoded);
       if (auto ok = versions_.emplace_back().read(eco_, version); !ok)
-        return std::unexpected(std::move(ok.error()));
+        return failure(ok);
     }
     return build();
   }
 
  private:
-  std::unexpected<std::string> fail(std::string_view what) const {
-    std::string m = "invalid VERS '";
-    m.append(text_).append("'; ").append(what);
-    return std::unexpected(std::move(m));
-  }
-  std::unexpected<std::string> fail(std::string_view head, std::string_view quoted,
-                                    std::string_view tail = "'") const {
-    std::string what(head);
-    what.append(quoted).append(tail);
-    return fail(what);
+  template <class... Parts>
+  std::unexpected<std::string> fail(const Parts&... what) const {
+    return ombrel::fail("invalid VERS '", text_, "'; ", what...);
   }
 
   std::expected<void, std::string> constraint(std::string_view piece) {
@@ -164,12 +149,12 @@ class StandardReader {
       version = piece.substr(o.text.size());
       break;
     }
-    if (version.empty()) return fail("missing version in constraint '", piece);
+    if (version.empty()) return fail("missing version in constraint '", piece, '\'');
     if (is_comparator_char(version.front()))
-      return fail("invalid comparator in constraint '", piece);
+      return fail("invalid comparator in constraint '", piece, '\'');
     for (std::size_t i = version.find('%'); i != version.npos; i = version.find('%', i + 1)) {
       const std::string_view escape = version.substr(i, 3);
-      if (!is_escape_at(version, i)) return fail("invalid percent escape '", escape);
+      if (!is_escape_at(version, i)) return fail("invalid percent escape '", escape, '\'');
       if (std::islower(static_cast<unsigned char>(escape[1])) ||
           std::islower(static_cast<unsigned char>(escape[2])))
         return fail("non-canonical percent escape '", escape,
@@ -220,9 +205,8 @@ class StandardReader {
     }
     for (std::size_t k = 1; k < n && !sorted; ++k) {
       if (cmp(order[k - 1], order[k]) != 0) continue;
-      std::string what = "constraints '";
-      what.append(list_[order[k - 1]].text).append("' and '").append(list_[order[k]].text);
-      return fail(what.append("' name the same version"));
+      return fail("constraints '", list_[order[k - 1]].text, "' and '", list_[order[k]].text,
+                  "' name the same version");
     }
     // A `>` or `>=` swallows the `=`, `>` and `>=` after it; a `<` or `<=` swallows the `=`,
     // `<` and `<=` before it. The front of `order` keeps what is left.
@@ -276,10 +260,6 @@ class StandardReader {
 
 }  // namespace
 
-std::string_view vers_type(Ecosystem eco) {
-  return kVersTypes[eco];
-}
-
 bool is_standard_constraints(std::string_view c) {
   for (std::size_t i = 0; i < c.size(); ++i) {
     if (c[i] == '%' && is_escape_at(c, i)) return true;
@@ -296,25 +276,23 @@ bool is_standard_constraints(std::string_view c) {
 std::expected<Vers, std::string> read_vers(std::string_view text, std::string_view type,
                                            std::string_view constraints) {
   const auto t = resolve_type(type);
-  if (!t) return std::unexpected(std::move(t.error()));
+  if (!t) return failure(t);
   Vers v{t->eco, {}, std::nullopt, t->scope != Scope::One};
   if (v.any_type) {
     if (constraints != "*") {
-      std::string m = "invalid VERS '";
-      m.append(text).append("'; type '").append(ascii_lower(type)).append("' takes only '*'");
-      return std::unexpected(std::move(m));
+      return fail("invalid VERS '", text, "'; type '", ascii_lower(type), "' takes only '*'");
     }
     v.standard = t->scope == Scope::All ? VersionSet::all(v.ecosystem) : VersionSet(v.ecosystem);
     return v;
   }
   if (is_standard_constraints(constraints)) {
     auto set = StandardReader(text, v.ecosystem).read(constraints);
-    if (!set) return std::unexpected(std::move(set.error()));
+    if (!set) return failure(set);
     v.standard = std::move(*set);
     return v;
   }
   auto range = RangeSet::parse(constraints);
-  if (!range) return std::unexpected(std::move(range.error()));
+  if (!range) return failure(range);
   v.range = std::move(*range);
   return v;
 }
@@ -325,10 +303,10 @@ std::expected<bool, std::string> Vers::contains(std::string_view version) const 
 }
 
 std::expected<std::string, std::string> Vers::canonical() const {
-  const std::string_view type = any_type ? "all" : vers_type(ecosystem);
+  const std::string_view type = any_type ? "all" : ecosystem.row().vers_type;
   if (standard) return standard->to_vers(type);
   auto set = VersionSet::from_range(ecosystem, range);
-  if (!set) return std::unexpected(std::move(set.error()));
+  if (!set) return failure(set);
   return set->to_vers(type);
 }
 

@@ -12,10 +12,6 @@
 
 namespace ombrel {
 
-// The standard's type for an ecosystem (`pypi` for pep440), or the library's name where the
-// standard has none.
-std::string_view vers_type(Ecosystem eco);
-
 // Whether the constraints after the type are read as the standard writes them: they hold a
 // `|` that is not part of `||`, or a `%` escape, or are one plain version, with or without `=`.
 bool is_standard_constraints(std::string_view constraints);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "merge_sort.hpp"
+#include "message.hpp"
 #include "text.hpp"
 
 namespace ombrel {
@@ -185,7 +186,7 @@ std::expected<VersionSet, std::string> VersionSet::from_branch(Ecosystem eco,
   for (std::uint32_t i = 0; i < branch.size(); ++i) {
     const Comparator& c = branch[i];
     if (auto ok = set.versions_[i].read(eco, c.version); !ok)
-      return std::unexpected(std::move(ok.error()));
+      return failure(ok);
     const End e{i, c.op == Op::Ge || c.op == Op::Le};
     switch (c.op) {
       case Op::Gt:
@@ -272,7 +273,7 @@ std::expected<bool, std::string> VersionSet::contains(std::string_view version) 
   if (empty() || is_all()) return !empty();
   ParsedRepr parsed;
   if (auto ok = parse_into(eco_, version, parsed); !ok)
-    return std::unexpected(std::move(ok.error()));
+    return failure(ok);
   return contains(parsed);
 }
 
