@@ -1,9 +1,9 @@
 #include "ranges.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <span>
 
+#include "bump.hpp"
 #include "strategies/registry.hpp"
 #include "message.hpp"
 #include "text.hpp"
@@ -49,46 +49,17 @@ void add(Branch& branch, Op op, std::string version) {
   branch.push_back({std::move(version), op});
 }
 
-// Adds one to the decimal digits in [first, last); returns the new end (one further when
-// every digit was 9). Exact past the 64-bit range, so no bound ever wraps to 0.
-char* increment_decimal(char* first, char* last) {
-  for (char* p = last; p != first;) {
-    if (*--p != '9') {
-      ++*p;
-      return last;
-    }
-    *p = '0';
-  }
-  *first = '1';
-  *last = '0';
-  return last + 1;
-}
-
-// "M.m.p"; with `bump` set, that component is replaced by its successor and the later
-// components by 0.
-std::string bound_text(const std::array<std::uint64_t, 3>& v, int bump = -1) {
-  char buf[3 * 21 + 2];
-  char* out = buf;
-  for (int i = 0; i < 3; ++i) {
-    if (i) *out++ = '.';
-    const std::uint64_t n = bump >= 0 && i > bump ? 0 : v[i];
-    char* const start = out;
-    out = std::to_chars(out, buf + sizeof buf, n).ptr;
-    if (i == bump) out = increment_decimal(start, out);
-  }
-  return std::string(buf, out);
-}
-
-void add_shorthand(Branch& branch, const std::array<std::uint64_t, 3>& lower, int bump) {
-  add(branch, Op::Ge, bound_text(lower));
-  add(branch, Op::Lt, bound_text(lower, bump));
+void add_shorthand(Branch& branch, const std::array<std::uint64_t, 3>& lower, BumpPart upper) {
+  add(branch, Op::Ge, release_text(lower));
+  add(branch, Op::Lt, release_text(lower, upper));
 }
 
 Result caret(std::string_view token, Branch& branch) {
   const auto p = parse_num_prefix(token.substr(1));
   if (!p) return fail("invalid caret range: '", token, '\'');
   const auto& n = p->nums;
-  add_shorthand(branch, n, n[0] != 0 ? 0 : (n[1] != 0 ? 1 : 2));
+  add_shorthand(branch, n,
+                n[0] != 0 ? BumpPart::Major : (n[1] != 0 ? BumpPart::Minor : BumpPart::Patch));
   return {};
 }
 
@@ -96,14 +67,15 @@ Result tilde(std::string_view token, std::size_t op_len, Branch& branch) {
   const std::string_view rest = token.substr(op_len);
   const auto p = parse_num_prefix(rest);
   if (!p) return fail("invalid tilde range: '~", rest, '\'');
-  add_shorthand(branch, p->nums, p->count <= 1 ? 0 : 1);
+  add_shorthand(branch, p->nums, p->count <= 1 ? BumpPart::Major : BumpPart::Minor);
   return {};
 }
 
 Result x_range(std::string_view token, Branch& branch) {
   const auto p = parse_num_prefix(token);
   if (!p) return fail("invalid x-range: '", token, '\'');
-  add_shorthand(branch, {p->nums[0], p->nums[1], 0}, p->wildcard == 1 ? 0 : 1);
+  add_shorthand(branch, {p->nums[0], p->nums[1], 0},
+                p->wildcard == 1 ? BumpPart::Major : BumpPart::Minor);
   return {};
 }
 
