@@ -1,8 +1,9 @@
-// The stable merge sort that orders parsed versions wherever the library sorts them.
+// A stable sort for the hot path of ordering lists of parsed versions.
 #pragma once
 
 #include <algorithm>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 namespace ombrel {

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "merge_sort.hpp"
 #include "pyversion.hpp"
 
 namespace ombrel::py {

@@ -2,7 +2,6 @@
 // caller's object it came from, and the stable order that sorting and selection share.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -11,7 +10,8 @@
 
 namespace ombrel::py {
 
-// The `versions` and `ecosystem` arguments, converted in that order.
+// The parameters of a function of a list of versions, and their values converted in that order.
+inline constexpr Param kListParams[] = {{"versions"}, {"ecosystem", Default::Str, "generic"}};
 struct VersionList {
   std::vector<Ref> items;
   std::string_view ecosystem;

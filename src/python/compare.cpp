@@ -56,7 +56,6 @@ PyObject* compare_semver_strict_impl(PyObject*, const Args& args) {
 }
 
 constexpr Param kVersionParams[] = {{"s"}, {"ecosystem", Default::Str, "auto"}};
-constexpr Param kListParams[] = {{"versions"}, {"ecosystem", Default::Str, "generic"}};
 constexpr Param kPairsParams[] = {{"pairs"}, {"ecosystem", Default::Str, "generic"}};
 
 PyObject* version_impl(PyObject*, const Args& args) {

@@ -2,20 +2,21 @@
 #include "collection.hpp"
 #include "functions.hpp"
 #include "pyversion.hpp"
+#include "stable.hpp"
 
 namespace ombrel::py {
 
 namespace {
 
-constexpr Param kListParams[] = {{"versions"}, {"ecosystem", Default::Str, "generic"}};
-
-// Whether the generic parse calls `obj` a pre-release, whatever the ecosystem. For a `str`
-// the parse is left in `generic`: under the generic ecosystem it is also the element's entry.
-std::optional<bool> is_prerelease_obj(PyObject* obj, std::optional<ParsedVersion>& generic) {
-  if (is_version(obj)) return as_version(obj)->parsed.is_prerelease;
+// The generic parse of `obj`: a `Version`'s own, or for a `str` one made in `slot` (under the
+// generic ecosystem it is also the element's entry, so it is kept there); nullptr, raised, when
+// `obj` is neither.
+const GenericParse* generic_of(PyObject* obj, std::optional<ParsedVersion>& slot) {
+  slot.reset();
+  if (is_version(obj)) return &as_version(obj)->parsed;
   const auto text = extract_raw(obj);  // a str's text, or "expected Version or str"
-  if (!text) return std::nullopt;
-  return generic.emplace(parse_generic(*text)).is_prerelease;
+  if (!text) return nullptr;
+  return &slot.emplace(parse_generic(*text));
 }
 
 // Raises when the ecosystem's parser rejects the element's text; the parse is not kept.
@@ -32,13 +33,14 @@ PyObject* stable_versions_impl(PyObject*, const Args& args) {
   Ref kept(PyList_New(0));
   if (!kept) return nullptr;
   std::optional<ParsedVersion> generic;
-  for (const Ref& item : list->items) {
-    const auto pre = is_prerelease_obj(item.get(), generic);
-    if (!pre) return nullptr;
-    if (*pre) continue;
-    if (!accepted(item.get(), *eco) || PyList_Append(kept.get(), item.get()) < 0) return nullptr;
-  }
-  return kept.release();
+  const bool done = select_stable(
+      list->items.size(),
+      [&](std::size_t i) { return generic_of(list->items[i].get(), generic); },
+      [&](std::size_t i) {
+        PyObject* item = list->items[i].get();
+        return accepted(item, *eco) && PyList_Append(kept.get(), item) == 0;
+      });
+  return done ? kept.release() : nullptr;
 }
 
 PyObject* latest_stable_impl(PyObject*, const Args& args) {
@@ -49,16 +51,16 @@ PyObject* latest_stable_impl(PyObject*, const Args& args) {
   if (!eco) return nullptr;
   Entries entries(*eco, list->items.size());
   std::optional<ParsedVersion> generic;
-  for (const Ref& item : list->items) {
-    generic.reset();
-    const auto pre = is_prerelease_obj(item.get(), generic);
-    if (!pre) return nullptr;
-    if (*pre) continue;
-    if (generic && *eco == Ecosystem::Generic)
-      entries.add(ParsedRepr(std::in_place_type<ParsedVersion>, std::move(*generic)), item.get());
-    else if (!entries.add(item.get()))
-      return nullptr;
-  }
+  const bool done = select_stable(
+      list->items.size(),
+      [&](std::size_t i) { return generic_of(list->items[i].get(), generic); },
+      [&](std::size_t i) {
+        PyObject* item = list->items[i].get();
+        if (!generic || *eco != Ecosystem::Generic) return entries.add(item);
+        entries.add(ParsedRepr(std::in_place_type<ParsedVersion>, std::move(*generic)), item);
+        return true;
+      });
+  if (!done) return nullptr;
   if (entries.empty()) return raise_value("no stable versions found");
   entries.sort();
   return Py_NewRef(entries.back());
