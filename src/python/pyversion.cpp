@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "functions.hpp"
-#include "strategies/generic.hpp"
 #include "text.hpp"
 #include "version_key.hpp"
 
@@ -244,9 +243,7 @@ PyObject* version_richcompare(PyObject* self, PyObject* other, int op) {
     int order;
     if (is_version(other)) {
       const VersionObject* w = as_version(other);
-      // Across ecosystems the strategies' forms do not meet; the generic parses always do.
-      order = v->ecosystem == w->ecosystem ? compare_for_ecosystem(v->ecosystem, v->repr, w->repr)
-                                           : cmp_generic(v->parsed, w->parsed);
+      order = compare_across(v->ecosystem, v->parsed, v->repr, w->ecosystem, w->parsed, w->repr);
     } else if (PyUnicode_Check(other)) {
       const auto text = text_of(other);
       if (!text) return nullptr;
@@ -311,37 +308,25 @@ PyObject* sort_key_impl(PyObject* self, const Args&) {
 
 // Serialisation.
 
-bool set_item(PyObject* dict, const char* key, PyObject* value) {
-  Ref owned(value);
-  return owned && PyDict_SetItemString(dict, key, owned.get()) == 0;
-}
-
 PyObject* to_dict_impl(PyObject* self, const Args&) {
   const VersionObject* v = as_version(self);
   const ParsedVersion& pv = v->parsed;
   Ref d(PyDict_New());
   if (!d) return nullptr;
-  const bool ok = set_item(d.get(), "raw", new_str(pv.raw)) &&
-                  set_item(d.get(), "ecosystem", new_str(v->ecosystem.as_str())) &&
-                  set_item(d.get(), "epoch", PyLong_FromUnsignedLongLong(pv.epoch)) &&
-                  set_item(d.get(), "major", PyLong_FromUnsignedLongLong(pv.number_at(0))) &&
-                  set_item(d.get(), "minor", PyLong_FromUnsignedLongLong(pv.number_at(1))) &&
-                  set_item(d.get(), "patch", PyLong_FromUnsignedLongLong(pv.number_at(2))) &&
-                  set_item(d.get(), "build", new_str(pv.build())) &&
-                  set_item(d.get(), "is_prerelease", new_bool(pv.is_prerelease)) &&
-                  set_item(d.get(), "is_postrelease", new_bool(pv.is_postrelease));
+  // The key is made only once its value is.
+  const auto put = [&](const char* key, PyObject* value) {
+    Ref k(value ? PyUnicode_InternFromString(key) : nullptr);
+    return set_item(d.get(), k.get(), value);
+  };
+  const bool ok = put("raw", new_str(pv.raw)) && put("ecosystem", new_str(v->ecosystem.as_str())) &&
+                  put("epoch", PyLong_FromUnsignedLongLong(pv.epoch)) &&
+                  put("major", PyLong_FromUnsignedLongLong(pv.number_at(0))) &&
+                  put("minor", PyLong_FromUnsignedLongLong(pv.number_at(1))) &&
+                  put("patch", PyLong_FromUnsignedLongLong(pv.number_at(2))) &&
+                  put("build", new_str(pv.build())) &&
+                  put("is_prerelease", new_bool(pv.is_prerelease)) &&
+                  put("is_postrelease", new_bool(pv.is_postrelease));
   return ok ? d.release() : nullptr;
-}
-
-// The value under `key` as the dict itself stores it (no subclass __getitem__/__missing__),
-// or an empty Ref when absent. A strong reference, since looking up the next key may run
-// Python code that removes this one.
-bool lookup(PyObject* dict, const char* key, Ref& out) {
-  Ref name(PyUnicode_FromString(key));
-  if (!name) return false;
-  PyObject* value = PyDict_GetItemWithError(dict, name.get());
-  if (value) out = Ref(Py_NewRef(value));
-  return value || !PyErr_Occurred();
 }
 
 constexpr Param kFromDictParams[] = {{"data"}};
@@ -353,12 +338,16 @@ PyObject* from_dict_impl(PyObject*, const Args& args) {
     add_processing_note(args.name(0));
     return nullptr;
   }
+  const auto lookup = [&](const char* key, Ref& out) {
+    Ref k(PyUnicode_InternFromString(key));
+    return get_item(data, k.get(), out);
+  };
   Ref raw_obj, eco_obj;
-  if (!lookup(data, "raw", raw_obj)) return nullptr;
+  if (!lookup("raw", raw_obj)) return nullptr;
   if (!raw_obj) return raise_value("missing 'raw' key");
   const auto raw = text_of(raw_obj.get());
   if (!raw) return nullptr;
-  if (!lookup(data, "ecosystem", eco_obj)) return nullptr;
+  if (!lookup("ecosystem", eco_obj)) return nullptr;
   std::string_view eco = "auto";
   if (eco_obj) {
     const auto name = text_of(eco_obj.get());

@@ -53,22 +53,6 @@ std::optional<std::string_view> ecosystem_name(std::string_view type) {
   return eco->as_str();
 }
 
-// Sets dict[key] = value, taking the new reference `value` (nullptr when making it failed).
-bool set_item(PyObject* dict, Key key, PyObject* value) {
-  Ref v(value);
-  PyObject* k = v ? key_object(key) : nullptr;
-  return k && PyDict_SetItem(dict, k, v.get()) == 0;
-}
-
-// `out` = dict[key] (a new reference), or empty when the key is missing; false on error.
-// The lookup is the dict's own: a subclass's __getitem__ or __missing__ is not called.
-bool get_item(PyObject* dict, Key key, Ref& out) {
-  PyObject* k = key_object(key);
-  PyObject* v = k ? PyDict_GetItemWithError(dict, k) : nullptr;
-  out = Ref(v ? Py_NewRef(v) : nullptr);
-  return v || !PyErr_Occurred();
-}
-
 // ---- package URLs ----
 
 constexpr Param kPurlParams[] = {{"purl"}};
@@ -103,7 +87,7 @@ PyObject* parse_purl_impl(PyObject*, const Args& args) {
   if (!dict) return nullptr;
   // Absent parts keep the template's None.
   auto put = [&](Key key, std::optional<std::string_view> part) {
-    return !part || set_item(dict.get(), key, new_str(*part));
+    return !part || set_item(dict.get(), key_object(key), new_str(*part));
   };
   if (!put(kType, type) || !put(kNamespace, ns) || !put(kName, p->name) ||
       !put(kVersion, p->version) || !put(kQualifiers, p->qualifiers) ||
@@ -213,11 +197,11 @@ std::optional<Ecosystem> osv_ecosystem(std::string_view name) {
 
 std::optional<Ecosystem> entry_ecosystem(PyObject* affected) {
   Ref package;
-  if (!get_item(affected, kPackage, package)) return std::nullopt;
+  if (!get_item(affected, key_object(kPackage), package)) return std::nullopt;
   if (!package) return Ecosystem(Ecosystem::Generic);
   if (!is_dict(package.get())) return std::nullopt;
   Ref name;
-  if (!get_item(package.get(), kEcosystem, name)) return std::nullopt;
+  if (!get_item(package.get(), key_object(kEcosystem), name)) return std::nullopt;
   if (!name) return Ecosystem(Ecosystem::Generic);
   const auto text = text_of(name.get());
   if (!text) return std::nullopt;
@@ -271,7 +255,7 @@ class IntervalWriter {
 bool range_expression(PyObject* range, IntervalWriter& out) {
   if (!is_dict(range)) return false;
   Ref events;
-  if (!get_item(range, kEvents, events)) return false;
+  if (!get_item(range, key_object(kEvents), events)) return false;
   if (!events) return true;
   if (!is_list(events.get())) return false;
   for (Py_ssize_t i = 0; i < PyList_Size(events.get()); ++i) {
@@ -279,7 +263,7 @@ bool range_expression(PyObject* range, IntervalWriter& out) {
     if (!is_dict(event.get())) return false;
     for (const Key key : {kIntroduced, kFixed, kLastAffected}) {
       Ref value;
-      if (!get_item(event.get(), key, value)) return false;
+      if (!get_item(event.get(), key_object(key), value)) return false;
       if (!value) continue;
       const auto text = text_of(value.get());
       if (!text) return false;
@@ -295,7 +279,7 @@ bool range_expression(PyObject* range, IntervalWriter& out) {
 // Whether some range of the entry holds `version`; nothing on error.
 std::optional<bool> in_ranges(PyObject* affected, Ecosystem eco, std::string_view version) {
   Ref ranges;
-  if (!get_item(affected, kRanges, ranges)) return std::nullopt;
+  if (!get_item(affected, key_object(kRanges), ranges)) return std::nullopt;
   if (!ranges) return false;
   if (!is_list(ranges.get())) return std::nullopt;
   for (Py_ssize_t i = 0; i < PyList_Size(ranges.get()); ++i) {
@@ -322,7 +306,7 @@ std::optional<bool> in_ranges(PyObject* affected, Ecosystem eco, std::string_vie
 // Whether the entry's "versions" list holds `version` byte for byte; nothing on error.
 std::optional<bool> in_versions(PyObject* affected, std::string_view version) {
   Ref versions;
-  if (!get_item(affected, kVersions, versions)) return std::nullopt;
+  if (!get_item(affected, key_object(kVersions), versions)) return std::nullopt;
   if (!versions) return false;
   if (!is_list(versions.get())) return std::nullopt;
   for (Py_ssize_t i = 0; i < PyList_Size(versions.get()); ++i) {

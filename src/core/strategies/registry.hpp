@@ -16,6 +16,7 @@
 #include "strategies/composer.hpp"
 #include "strategies/cpan.hpp"
 #include "strategies/debian.hpp"
+#include "strategies/generic.hpp"
 #include "strategies/gentoo.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/nix.hpp"
@@ -107,5 +108,15 @@ std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRep
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
 // Whether parses made under `a` have the form that `b`'s strategy reads.
 bool same_form(Ecosystem a, Ecosystem b);
+
+// The order of two versions, each parsed under its own ecosystem (`generic` is the generic parse
+// of the same text, `repr` its ecosystem's). Under one ecosystem it is that ecosystem's order;
+// across two the strategies' forms do not meet, but the generic parses always do.
+inline int compare_across(Ecosystem eco_a, const ParsedVersion& generic_a,
+                          const ParsedRepr& repr_a, Ecosystem eco_b,
+                          const ParsedVersion& generic_b, const ParsedRepr& repr_b) {
+  return eco_a == eco_b ? compare_for_ecosystem(eco_a, repr_a, repr_b)
+                        : cmp_generic(generic_a, generic_b);
+}
 
 }  // namespace ombrel
