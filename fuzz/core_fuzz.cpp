@@ -6,17 +6,23 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <numeric>
 #include <optional>
+#include <ranges>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "autodetect.hpp"
+#include "bump.hpp"
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
+#include "merge_sort.hpp"
 #include "ranges.hpp"
 #include "security.hpp"
+#include "stable.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
 #include "text.hpp"
@@ -347,11 +353,150 @@ void maven(const Input& in) {
   check_hash(Ecosystem::Maven, texts, parsed);
 }
 
+
+// The decimal text of the successor of `n`, past the 64-bit range included.
+std::string successor_text(std::uint64_t n) {
+  if (n == std::numeric_limits<std::uint64_t>::max()) return "18446744073709551616";
+  return std::to_string(n + 1);
+}
+
+// A bump keeps the components before the bumped one, writes the successor of that one and
+// zeroes the rest; next_stable keeps all three.
+void bumps(const Input& in) {
+  for (std::string_view t : in.texts) {
+    const ParsedVersion p = parse_generic(t);
+    for (const BumpPart part :
+         {BumpPart::Major, BumpPart::Minor, BumpPart::Patch, BumpPart::Release}) {
+      std::string want;
+      for (std::size_t k = 0; k < 3; ++k) {
+        if (k) want += '.';
+        const auto bumped = static_cast<std::size_t>(part);
+        want += k < bumped ? std::to_string(p.number_at(k))
+                           : (k == bumped ? successor_text(p.number_at(k)) : "0");
+      }
+      check(bump(t, part) == want, "a bump writes the bumped release triple");
+    }
+    // The pre-release counter follows the first tag when it is the wanted one.
+    const std::string_view tag = in.text(1);
+    const std::string out = bump_prerelease(t, tag);
+    const std::string head = bump(t, BumpPart::Release) + '-' + ascii_lower(tag) + '.';
+    check(out.starts_with(head), "a pre-release bump keeps the release and names the tag");
+    const std::string_view counter = std::string_view(out).substr(head.size());
+    std::size_t first = 0;
+    while (first < p.segments.size() && !p.segments[first].is_tag()) ++first;
+    const bool counts = first + 1 < p.segments.size() &&
+                        iequals(p.view().tag_bytes(p.segments[first]), ascii_lower(tag)) &&
+                        p.segments[first + 1].is_num();
+    check(counter == (counts ? successor_text(p.segments[first + 1].value) : "0"),
+          "a pre-release bump counts on from the same tag, else from 0");
+  }
+}
+
+// The texts that parse under the ecosystem, with their positions in the input.
+struct Parsed {
+  std::vector<std::size_t> at;
+  std::vector<ParsedRepr> reprs;
+};
+
+Parsed parse_all(Ecosystem eco, const std::vector<std::string_view>& texts) {
+  Parsed out;
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    auto p = parse_for_ecosystem(eco, texts[i]);
+    if (!p) continue;
+    out.at.push_back(i);
+    out.reprs.push_back(std::move(*p));
+  }
+  return out;
+}
+
+// The sort gives a permutation of its input whatever the comparator; under a transitive
+// ordering the result is ascending and equal versions keep their input order. Blocks of one to
+// four elements send every sort of a few elements through the merge of many runs.
+void sorting(const Input& in) {
+  const Parsed parsed = parse_all(in.eco, in.texts);
+  const std::size_t n = parsed.reprs.size();
+  const std::size_t block = 1 + in.target / 16 % 4;
+  std::vector<std::size_t> order(n);
+  std::iota(order.begin(), order.end(), 0);
+  const auto cmp = [&](std::size_t a, std::size_t b) {
+    const int r = cmp_prefix(order_prefix(in.eco, parsed.reprs[a]),
+                             order_prefix(in.eco, parsed.reprs[b]));
+    return r ? r : compare_for_ecosystem(in.eco, parsed.reprs[a], parsed.reprs[b]);
+  };
+  stable_merge_sort(
+      order, [&](std::size_t a, std::size_t b) { return cmp(a, b) < 0; }, [](std::size_t) {},
+      block);
+  std::vector<std::size_t> seen(order);
+  std::ranges::sort(seen);
+  for (std::size_t i = 0; i < n; ++i) check(seen[i] == i, "a sort gives a permutation");
+  if (one_of(in.eco, kTransitive))
+    for (std::size_t i = 1; i < n; ++i) {
+      const int r = cmp(order[i - 1], order[i]);
+      check(r < 0 || (r == 0 && order[i - 1] < order[i]), "a sort is ascending and stable");
+    }
+  // A comparator that answers from the input's bytes, with no order at all.
+  std::vector<std::size_t> any(in.texts.size());
+  std::iota(any.begin(), any.end(), 0);
+  const auto byte = [&](std::size_t i) { return i < in.text(0).size() ? in.text(0)[i] : 0; };
+  stable_merge_sort(
+      any, [&](std::size_t a, std::size_t b) { return (byte(a) ^ byte(b + 7)) & 1; },
+      [](std::size_t) {}, block);
+  std::ranges::sort(any);
+  for (std::size_t i = 0; i < any.size(); ++i)
+    check(any[i] == i, "a sort gives a permutation under any comparator");
+}
+
+// Stable selection keeps, in order, the texts whose generic parse is not a pre-release, and
+// stops at the first of them that the ecosystem rejects.
+void stable(const Input& in) {
+  std::vector<ParsedVersion> generic;
+  for (std::string_view t : in.texts) generic.push_back(parse_generic(t));
+  std::vector<std::size_t> kept;
+  std::size_t rejected = in.texts.size();
+  const bool done = select_stable(
+      std::views::iota(std::size_t{0}, in.texts.size()),
+      [&](std::size_t i) { return &generic[i]; },
+      [&](std::size_t i) {
+        if (!parse_for_ecosystem(in.eco, in.texts[i])) {
+          rejected = i;
+          return false;
+        }
+        kept.push_back(i);
+        return true;
+      });
+  check(done == (rejected == in.texts.size()), "selection ends at the first rejection");
+  std::size_t next = 0;
+  for (std::size_t i = 0; i < rejected; ++i)
+    if (!generic[i].is_prerelease) {
+      check(next < kept.size() && kept[next] == i, "every stable text before it is kept");
+      ++next;
+    }
+  check(next == kept.size(), "only stable texts are kept");
+}
+
+// Versions parsed under two ecosystems order as their ecosystem does when it is the same, as
+// their generic parses do otherwise, and either way antisymmetrically.
+void across(const Input& in) {
+  const std::string_view third = in.text(2);
+  Ecosystem other = in.eco;
+  if (!third.empty())
+    other = static_cast<Ecosystem::Id>(static_cast<unsigned char>(third[0]) % Ecosystem::count);
+  const std::string_view a = in.text(0), b = in.text(1);
+  const auto ra = parse_for_ecosystem(in.eco, a);
+  const auto rb = parse_for_ecosystem(other, b);
+  if (!ra || !rb) return;
+  const ParsedVersion ga = parse_generic(a), gb = parse_generic(b);
+  const int ab = compare_across(in.eco, ga, *ra, other, gb, *rb);
+  check(ab == -compare_across(other, gb, *rb, in.eco, ga, *ra), "compare_across is antisymmetric");
+  check(ab == (in.eco == other ? compare_for_ecosystem(in.eco, *ra, *rb) : cmp_generic(ga, gb)),
+        "compare_across orders by the one ecosystem, else generically");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
-  switch (in.target % 8) {
+  switch (in.target % 12) {
     case 0:
       generic(in);
       break;
@@ -375,6 +520,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case 7:
       shortcuts(in);
+      break;
+    case 8:
+      bumps(in);
+      break;
+    case 9:
+      sorting(in);
+      break;
+    case 10:
+      stable(in);
+      break;
+    case 11:
+      across(in);
       break;
   }
   return 0;

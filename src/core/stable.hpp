@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "parser.hpp"
+#include "generic_parse.hpp"
 
 namespace ombrel {
 
@@ -11,15 +11,15 @@ namespace ombrel {
 // ecosystem, so that a list has the same stable versions under every ecosystem; only those are
 // then read under the ecosystem, so a pre-release it would reject is dropped, not an error.
 //
-// Walks `n` versions in order: `generic(i)` gives the generic parse of version i (nullptr when
-// it cannot be read, which ends the walk), and each stable one goes to `keep(i)`, which reads
-// it under the ecosystem and answers false to end the walk. True when the walk reached the end.
-template <class Generic, class Keep>
-bool select_stable(std::size_t n, Generic generic, Keep keep) {
-  for (std::size_t i = 0; i < n; ++i) {
-    const GenericParse* parse = generic(i);
+// Walks `items` in order: `generic(item)` gives an item's generic parse (nullptr when it cannot
+// be read, which ends the walk), and each stable item goes to `keep(item)`, which reads it under
+// the ecosystem and answers false to end the walk. True when the walk reached the end.
+template <class Items, class Generic, class Keep>
+bool select_stable(const Items& items, Generic generic, Keep keep) {
+  for (const auto& item : items) {
+    const GenericParse* parse = generic(item);
     if (!parse) return false;
-    if (!parse->is_prerelease && !keep(i)) return false;
+    if (!parse->is_prerelease && !keep(item)) return false;
   }
   return true;
 }

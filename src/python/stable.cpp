@@ -25,6 +25,16 @@ bool accepted(PyObject* obj, Ecosystem eco) {
   return extract_parsed_for_ecosystem(obj, eco).has_value();
 }
 
+// Stable selection over the list's elements: `keep(obj, generic)` is handed each stable one,
+// with the parse that generic_of left.
+template <class Keep>
+bool each_stable(const VersionList& list, Keep keep) {
+  std::optional<ParsedVersion> generic;
+  return select_stable(
+      list.items, [&](const Ref& item) { return generic_of(item.get(), generic); },
+      [&](const Ref& item) { return keep(item.get(), generic); });
+}
+
 PyObject* stable_versions_impl(PyObject*, const Args& args) {
   const auto list = bind_version_list(args);
   if (!list) return nullptr;
@@ -32,14 +42,9 @@ PyObject* stable_versions_impl(PyObject*, const Args& args) {
   if (!eco) return nullptr;
   Ref kept(PyList_New(0));
   if (!kept) return nullptr;
-  std::optional<ParsedVersion> generic;
-  const bool done = select_stable(
-      list->items.size(),
-      [&](std::size_t i) { return generic_of(list->items[i].get(), generic); },
-      [&](std::size_t i) {
-        PyObject* item = list->items[i].get();
-        return accepted(item, *eco) && PyList_Append(kept.get(), item) == 0;
-      });
+  const bool done = each_stable(*list, [&](PyObject* item, const std::optional<ParsedVersion>&) {
+    return accepted(item, *eco) && PyList_Append(kept.get(), item) == 0;
+  });
   return done ? kept.release() : nullptr;
 }
 
@@ -50,16 +55,11 @@ PyObject* latest_stable_impl(PyObject*, const Args& args) {
   const auto eco = resolve_eco(list->ecosystem, list->first());
   if (!eco) return nullptr;
   Entries entries(*eco, list->items.size());
-  std::optional<ParsedVersion> generic;
-  const bool done = select_stable(
-      list->items.size(),
-      [&](std::size_t i) { return generic_of(list->items[i].get(), generic); },
-      [&](std::size_t i) {
-        PyObject* item = list->items[i].get();
-        if (!generic || *eco != Ecosystem::Generic) return entries.add(item);
-        entries.add(ParsedRepr(std::in_place_type<ParsedVersion>, std::move(*generic)), item);
-        return true;
-      });
+  const bool done = each_stable(*list, [&](PyObject* item, std::optional<ParsedVersion>& generic) {
+    if (!generic || *eco != Ecosystem::Generic) return entries.add(item);
+    entries.add(ParsedRepr(std::in_place_type<ParsedVersion>, std::move(*generic)), item);
+    return true;
+  });
   if (!done) return nullptr;
   if (entries.empty()) return raise_value("no stable versions found");
   entries.sort();
