@@ -156,17 +156,6 @@ PyObject* raise_not_instance(PyObject* obj, const char* expected) {
   return raise_type(msg);
 }
 
-bool set_item(PyObject* dict, PyObject* key, PyObject* value) {
-  Ref owned(value);
-  return key && owned && PyDict_SetItem(dict, key, owned.get()) == 0;
-}
-
-bool get_item(PyObject* dict, PyObject* key, Ref& out) {
-  PyObject* value = key ? PyDict_GetItemWithError(dict, key) : nullptr;
-  out = Ref(value ? Py_NewRef(value) : nullptr);
-  return value || (key && !PyErr_Occurred());
-}
-
 std::optional<std::string_view> text_of(PyObject* obj) {
   if (!is_str(obj)) {
     raise_not_instance(obj, "str");

@@ -61,11 +61,18 @@ PyObject* raise_not_instance(PyObject* obj, const char* expected);
 
 // dict[key] = value, taking the new reference `value`; `key` is borrowed. A nullptr for either
 // is a failure to make it, already raised: false, as when storing fails.
-bool set_item(PyObject* dict, PyObject* key, PyObject* value);
+inline bool set_item(PyObject* dict, PyObject* key, PyObject* value) {
+  Ref owned(value);
+  return key && owned && PyDict_SetItem(dict, key, owned.get()) == 0;
+}
 // `out` = dict[key] (a new reference, since looking up the next key may run Python code that
 // removes this one), or empty when the key is missing; false on error. The lookup is the
 // dict's own: a subclass's __getitem__ or __missing__ is not called.
-bool get_item(PyObject* dict, PyObject* key, Ref& out);
+inline bool get_item(PyObject* dict, PyObject* key, Ref& out) {
+  PyObject* value = key ? PyDict_GetItemWithError(dict, key) : nullptr;
+  out = Ref(value ? Py_NewRef(value) : nullptr);
+  return value || (key && !PyErr_Occurred());
+}
 
 // A sequence argument, read to the end before anything else happens, as owned items. A `str`
 // is refused, as is anything that fails the sequence check; `check`, when given, vets each item

@@ -339,7 +339,7 @@ PyObject* from_dict_impl(PyObject*, const Args& args) {
     return nullptr;
   }
   const auto lookup = [&](const char* key, Ref& out) {
-    Ref k(PyUnicode_InternFromString(key));
+    Ref k(PyUnicode_FromString(key));
     return get_item(data, k.get(), out);
   };
   Ref raw_obj, eco_obj;

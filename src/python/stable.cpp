@@ -12,8 +12,10 @@ namespace {
 // generic ecosystem it is also the element's entry, so it is kept there); nullptr, raised, when
 // `obj` is neither.
 const GenericParse* generic_of(PyObject* obj, std::optional<ParsedVersion>& slot) {
-  slot.reset();
-  if (is_version(obj)) return &as_version(obj)->parsed;
+  if (is_version(obj)) {
+    slot.reset();
+    return &as_version(obj)->parsed;
+  }
   const auto text = extract_raw(obj);  // a str's text, or "expected Version or str"
   if (!text) return nullptr;
   return &slot.emplace(parse_generic(*text));
