@@ -14,8 +14,8 @@
 namespace ombrel {
 
 class VersionStrategy;
-struct RangeSet;
 struct EcosystemRow;
+struct NativeConstraint;
 
 class Ecosystem {
  public:
@@ -50,8 +50,11 @@ class Ecosystem {
   Id id_;
 };
 
-// A range syntax of an ecosystem's own, read into the shared range form.
-using RangeSyntax = std::expected<RangeSet, std::string> (*)(std::string_view text);
+// The reader of an ecosystem's own range syntax (src/core/native/native.hpp). Its messages
+// quote the caller's text ("invalid npm range '<text>'; ..."); a bound the ecosystem cannot
+// read fails with the ecosystem's own parse message.
+using NativeParser = std::expected<NativeConstraint, std::string> (*)(Ecosystem eco,
+                                                                      std::string_view text);
 
 struct EcosystemRow {
   Ecosystem::Id id;  // the row's position, checked when the table is built
@@ -63,8 +66,8 @@ struct EcosystemRow {
   std::array<std::string_view, 3> osv_names;   // lower case; beyond the names above
   // The type a standard VERS specifier names it by; its own name where the standard has none.
   std::string_view vers_type;
-  // Its native range syntax; none means the shared one of RangeSet::parse.
-  RangeSyntax native_ranges = nullptr;
+  // Its native range syntax; none yet means parse_native refuses it.
+  NativeParser native_ranges = nullptr;
 };
 
 // Indexed by Ecosystem.
