@@ -2,6 +2,7 @@
 
 #include "autodetect.hpp"
 #include "message.hpp"
+#include "native/native.hpp"
 #include "strategies/schemes.hpp"
 #include "text.hpp"
 
@@ -15,7 +16,8 @@ constexpr std::array<EcosystemRow, Ecosystem::count> kEcosystems{{
     {.id = Ecosystem::Semver, .name = "semver", .message_name = "",
      .aliases = {"semver_strict", "semver-strict"},
      .strategy = &kStrategy<SemverStrategy, Ecosystem::Semver>,
-     .purl_types = {}, .osv_names = {}, .vers_type = "semver"},
+     .purl_types = {}, .osv_names = {}, .vers_type = "semver",
+     .native_ranges = &parse_native_npm},
     {.id = Ecosystem::Pep440, .name = "pep440", .message_name = "PEP 440",
      .aliases = {"pep-440", "python"},
      .strategy = &kStrategy<Pep440Strategy, Ecosystem::Pep440>,
@@ -39,7 +41,8 @@ constexpr std::array<EcosystemRow, Ecosystem::count> kEcosystems{{
      .purl_types = {"go", "golang"}, .osv_names = {}, .vers_type = "golang"},
     {.id = Ecosystem::Npm, .name = "npm", .message_name = "", .aliases = {"node", "nodejs"},
      .strategy = &kStrategy<SemverStrategy, Ecosystem::Npm>,
-     .purl_types = {"npm"}, .osv_names = {}, .vers_type = "npm"},
+     .purl_types = {"npm"}, .osv_names = {}, .vers_type = "npm",
+     .native_ranges = &parse_native_npm},
     {.id = Ecosystem::Nuget, .name = "nuget", .message_name = "NuGet", .aliases = {"dotnet"},
      .strategy = &kStrategy<DigitStart, Ecosystem::Nuget>,
      .purl_types = {"nuget"}, .osv_names = {}, .vers_type = "nuget"},

@@ -21,8 +21,6 @@ enum class PrePolicy : std::uint8_t {
   Plain,        // the intervals alone decide
   SameRelease,  // npm, cargo: a pre-release meets a comparator list only when one of its
                 // comparators names a pre-release of the same major.minor.patch
-  Pep440,       // packaging's default: a pre-release meets the constraint only when one of
-                // its comparators names a pre-release
   ExactOnly,    // terraform: a pre-release meets a list only through an `=` comparator naming it
 };
 
