@@ -10,7 +10,7 @@ namespace {
 
 bool meets(Ecosystem eco, const NativeComparator& c, std::string_view text,
            const ParsedRepr& version) {
-  if (c.rule) return c.rule->test(c, text, version);
+  if (c.rule) return c.rule->test(eco, c, text, version);
   const int r = compare_for_ecosystem(eco, version, c.bound.parsed);
   switch (c.op) {
     case Op::Gt: return r > 0;

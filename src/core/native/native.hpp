@@ -31,7 +31,8 @@ struct NativeComparator;
 // constants of the syntax's file.
 struct NativeRule {
   // Whether the version (its text and its parse under the ecosystem) meets the comparator.
-  bool (*test)(const NativeComparator& c, std::string_view text, const ParsedRepr& version);
+  bool (*test)(Ecosystem eco, const NativeComparator& c, std::string_view text,
+               const ParsedRepr& version);
   // The nearest interval set, for to_set; the docs say what it keeps and drops.
   VersionSet (*nearest)(Ecosystem eco, const NativeComparator& c);
 };

@@ -396,6 +396,19 @@ bool is_gte0(std::string_view t) {
   return i == t.size();
 }
 
+// `<X-0`, which node-semver writes to keep X's pre-releases out, is decided exactly; its set
+// is written `<X` (and `<0.0.0-0` holds nothing), as advisories write these ranges: the two
+// differ only on X's pre-releases, which the pre-release rule keeps out anyway.
+bool below_first_prerelease(Ecosystem eco, const NativeComparator& c, std::string_view,
+                            const ParsedRepr& version) {
+  return compare_for_ecosystem(eco, version, c.bound.parsed) < 0;
+}
+VersionSet below_release(Ecosystem eco, const NativeComparator& c) {
+  if (c.extra.text == "0.0.0") return VersionSet(eco);
+  std::vector<SetVersion> versions(1, c.extra);
+  return VersionSet::build(eco, std::move(versions), {{{}, {0, false}}});
+}
+constexpr NativeRule kBelowFirstPrerelease{below_first_prerelease, below_release};
 // A final comparator: an operator and a full version (`v` allowed, build ignored).
 std::expected<std::optional<NativeComparator>, std::string> read_comparator(
     Ecosystem eco, std::string_view text, std::string_view token) {
@@ -423,6 +436,10 @@ std::expected<std::optional<NativeComparator>, std::string> read_comparator(
   if (!p->pre.empty()) bound = cat({bound, "-", p->pre});
   auto c = native_comparator(eco, kind, bound);
   if (!c) return std::unexpected(std::move(c.error()));
+  if (kind == Op::Lt && p->pre == "0") {
+    if (auto ok = c->extra.read(eco, bound.substr(0, bound.size() - 2)); !ok) return failure(ok);
+    c->rule = &kBelowFirstPrerelease;
+  }
   return std::optional<NativeComparator>(std::move(*c));
 }
 

@@ -9,4 +9,9 @@ namespace ombrel::py {
 // security.cpp
 extern const Function kVersCanonical;
 
+// ext/native.cpp
+extern const Function kNativeSatisfies;
+extern const Function kNativeFilter;
+extern const Function kVersFromNative;
+
 }  // namespace ombrel::py

@@ -13,6 +13,9 @@ namespace {
 PyMethodDef* ext_function_table() {
   static PyMethodDef table[] = {
       method_def<kVersCanonical>(),
+      method_def<kNativeSatisfies>(),
+      method_def<kNativeFilter>(),
+      method_def<kVersFromNative>(),
       {nullptr, nullptr, 0, nullptr},
   };
   return table;
