@@ -161,7 +161,7 @@ std::optional<Plain> whole_plain(std::string_view s) {
 // number is beyond what a comparator may hold anyway.
 std::string plus_one(std::string_view n) {
   auto v = parse_u64(n);
-  if (!v || *v >= kMaxSafe) return "1e+99";
+  if (!v || *v == UINT64_MAX) return "1e+99";
   return std::to_string(*v + 1);
 }
 

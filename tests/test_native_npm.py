@@ -1,0 +1,141 @@
+import json
+import random
+import time
+
+import pytest
+from conftest import raises
+from native_oracles import around, check_round_trip, node_verdicts, outcome
+
+from ombrel import Version, native_filter, native_satisfies, vers_contains, vers_from_native
+
+NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        ("1.2", ["1.2.0", "1.2.99"], ["1.3.0", "1.2.5-beta"]),
+        ("=1.2.3", ["1.2.3", "1.2.3+build"], ["1.2.4"]),
+        ("v1.2.3", ["1.2.3"], ["1.2.2"]),
+        ("1.2 - 2.3", ["1.2.0", "2.3.9"], ["2.4.0", "1.1.9"]),
+        ("1.2.3 - 2.3.4", ["2.3.4"], ["2.3.5"]),
+        ("<=0.7.*", ["0.7.99"], ["0.8.0"]),
+        (">1", ["2.0.0"], ["1.9.9"]),
+        ("x", ["0.0.0", "99.0.0"], ["2.5.20-1"]),
+        ("^*", ["1.0.0"], ["1.0.0-rc.1"]),
+        ("", ["3.0.0"], ["3.0.0-0"]),
+        ("^0.0.3", ["0.0.3"], ["0.0.4"]),
+        ("^0.2.3", ["0.2.9"], ["0.3.0"]),
+        ("~1.2.3-beta.2", ["1.2.3-beta.4", "1.2.9"], ["1.2.4-beta", "1.3.0"]),
+        ("~> 1.2", ["1.2.7"], ["1.3.0"]),
+        ("> =1.2", ["1.2.0"], ["1.1.9"]),  # the space after the operator goes
+        (">=1.2.4-alpha <2", ["1.2.4-beta", "1.3.0"], ["1.3.0-beta", "2.0.0-0"]),
+        ("<1.0.0 || >=2.0.0-rc.1", ["0.9.0", "2.0.0-rc.2"], ["1.0.0", "2.0.1-rc"]),
+        ("1.2.3-beta || ", ["1.2.4"], ["1.2.3-beta"]),  # an "any" alternative is all that stays
+        (">=0x0x0", ["0.0.1"], ["0.0.1-0"]),  # node-semver's dots match any character
+        ("<0.0.0-0 || 1", ["1.5.0"], ["0.0.0"]),
+    ],
+)
+def test_npm_constraints(constraint, yes, no):
+    for v in yes:
+        assert native_satisfies(v, constraint, "npm") is True, v
+    for v in no:
+        assert native_satisfies(v, constraint, "npm") is False, v
+
+
+@pytest.mark.parametrize(
+    "constraint, why",
+    [
+        ("1.2.3 - ", "invalid comparator '-'"),
+        ("==1.2.3", "invalid comparator '==1.2.3'"),
+        ("v=1.2.3", "invalid comparator 'v=1.2.3'"),
+        ("=1.2.3 - 2", "invalid comparator '>==1.2.3'"),
+        ("01.2.3", "invalid comparator '01.2.3'"),
+        ("1.2.3 | 2", "invalid comparator '|'"),
+        (">= v 1.2.3", "invalid comparator '>=v'"),
+        ("^9007199254740991", "number too large in '<9007199254740992.0.0-0'"),
+        ("1.0.0-" + "a" * 260, "version longer than 256 characters in '1.0.0-" + "a" * 260 + "'"),
+        ("\u00e91.2", "invalid comparator '\u00e91.2'"),
+    ],
+)
+def test_npm_refusals_quote_the_text(constraint, why):
+    raises(ValueError, f"invalid npm range '{constraint}'; {why}", native_satisfies, "1.0.0", constraint, "npm")
+
+
+def test_versions_npm_cannot_read_raise_its_own_message():
+    raises(ValueError, "Expected 3 parts, got 2", native_satisfies, "1.2", "*", "npm")
+
+
+def test_filter_keeps_callers_objects_in_order_and_vers_text():
+    v = Version("1.5.0", "npm")
+    items = ["2.0.0", v, "1.0.0", "1.0.0-rc.1"]
+    out = native_filter(items, "^1", "npm")
+    assert out == [v, "1.0.0"] and out[0] is v and type(out) is list
+    assert vers_from_native("npm", ">=1.0.1 || >=0.9.5 <1.0.0") == "vers:npm/>=0.9.5|<1.0.0|>=1.0.1"
+    assert vers_from_native("semver", "^1.2.9") == "vers:semver/>=1.2.9|<2.0.0"
+    assert vers_from_native("npm", "<0") == "vers:none/*"
+    raises(ValueError, "invalid npm range '1.2.3 - '; invalid comparator '-'", vers_from_native, "npm", "1.2.3 - ")
+
+
+def generated_ranges(seed, count):
+    rng = random.Random(seed)
+    nums = ["0", "1", "2", "10", "x", "*", "X"]
+
+    def version():
+        parts = [rng.choice(nums[:4])] + [rng.choice(nums) for _ in range(rng.randint(0, 2))]
+        text = ".".join(parts)
+        if len(parts) == 3 and rng.random() < 0.25:
+            text += rng.choice(["-0", "-beta.1", "-rc.2", "+build.5"])
+        return rng.choice(["", "", "", "v", "=", "v="]) + text
+
+    def comparator():
+        op = rng.choice(["", "", "=", ">", ">=", "<", "<=", "^", "~", "~>"])
+        return op + rng.choice(["", "", " "]) + version()
+
+    def alternative():
+        if rng.random() < 0.2:
+            return f"{version()} - {version()}"
+        return " ".join(comparator() for _ in range(rng.randint(1, 3)))
+
+    out = [rng.choice([" || ", "||"]).join(alternative() for _ in range(rng.randint(1, 3)))
+           for _ in range(count)]
+    return out + ["", " ", "*", "^*", "~*", ">=0.0.0", "<*", ">x", "1 - 2 - 3", "1.2.3foo", "~ 1.2",
+                  "^ 1.2", "> = 1.2", ">==1", "\t1.2\t||\t2", "1.2.3 ||", "||", "x.1.2", "1.x.3-beta"]
+
+
+def advisory_ranges():
+    with open("/work/shared/data/ranges/npm-advisory-ranges.json") as f:
+        return json.load(f)
+
+
+def test_agrees_with_node_semver():
+    ranges = generated_ranges(1616, 1500) + [e["native"] for e in advisory_ranges()]
+    cases = []
+    for r in ranges:
+        versions = [v for v in around(r, NPM_SUFFIXES) if outcome(v, "*", "npm") is not None]
+        cases.append([r, versions])
+    start = time.perf_counter()
+    verdicts = node_verdicts(cases)
+    assert time.perf_counter() - start < 30
+    for (r, versions), answer in zip(cases, verdicts):
+        if answer is None:
+            with pytest.raises(ValueError, match="^invalid npm range"):
+                native_satisfies("1.0.0", r, "npm")
+            continue
+        got = [native_satisfies(v, r, "npm") for v in versions]
+        assert got == answer, (r, [v for v, a, b in zip(versions, answer, got) if a != b])
+        check_round_trip("npm", r, [v for v in versions if "-" not in v])
+
+
+def test_advisory_ranges_give_the_versions_of_their_vers():
+    unreadable = 0  # texts that keep touching constraints (`<2.1.0|>=2.1.0`), which the reader refuses
+    for entry in advisory_ranges():
+        vers = vers_from_native("npm", entry["native"])
+        try:
+            vers_contains(entry["vers"], "0.0.0")
+        except ValueError:
+            unreadable += 1
+            continue
+        for v in around(entry["native"] + " " + entry["vers"], NPM_SUFFIXES):
+            assert vers_contains(vers, v) == vers_contains(entry["vers"], v), (entry, v, vers)
+    assert unreadable <= 2
