@@ -64,6 +64,7 @@ def error(message):
         (["bump", "major", "--tag", "rc", "1.0"], b"", error("--tag is only used with 'prerelease'")),
         (["sort"], b"1.0\n\xff\n", error("standard input is not UTF-8: 'utf-8' codec can't decode byte 0xff in "
                                          "position 4: invalid start byte")),
+        (["vers", "--from-native", "npm", ">=1.0.1 || >=0.9.5 <1.0.0"], b"", "vers:npm/>=0.9.5|<1.0.0|>=1.0.1\n"),
     ],
 )
 def test_commands_print_one_result_a_line_or_answer_by_status(args, stdin, expected):
@@ -162,3 +163,19 @@ def test_the_console_script_is_cli_main():
         pytest.skip("ombrel is not installed with its metadata (a development stage)")
     assert [s.value for s in scripts] == ["ombrel.cli:main"]
     assert cli.main(["bump", "major", "1.0"]) == 0
+
+
+@pytest.mark.parametrize(
+    "args, status, error",
+    [
+        (["satisfies", "--native", "-e", "npm", "1.2.9", "1.2"], 0, ""),
+        (["satisfies", "--native", "-e", "npm", "2.5.20-1", "x"], 1, ""),
+        (["satisfies", "--native", "-e", "pep440", "1.0", "=>1"], 2,
+         "ombrel: error: invalid PEP 440 specifier set '=>1'; invalid specifier '=>1'\n"),
+        (["satisfies", "--native", "1.0", "1.0"], 2, "ombrel: error: --native needs the ecosystem (-e ECOSYSTEM)\n"),
+        (["vers", "--from-native", "npm", "1", "2"], 2, "ombrel: error: --from-native takes one CONSTRAINT\n"),
+        (["vers", "vers:npm/*"], 2, "ombrel: error: the VERSION to test is missing\n"),
+    ],
+)
+def test_native_flags(args, status, error):
+    assert run(*args) == (status, "", error)

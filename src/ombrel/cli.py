@@ -113,6 +113,10 @@ def _latest_stable(args: argparse.Namespace) -> Outcome:
 
 
 def _satisfies(args: argparse.Namespace) -> Outcome:
+    if args.native:
+        if args.ecosystem is None:
+            raise CliError("--native needs the ecosystem (-e ECOSYSTEM)")
+        return ombrel.native_satisfies(args.version, args.range, args.ecosystem)
     return ombrel.satisfies(args.version, args.range, **_ecosystem(args))
 
 
@@ -142,6 +146,12 @@ def _purl(args: argparse.Namespace) -> Outcome:
 
 
 def _vers(args: argparse.Namespace) -> Outcome:
+    if args.from_native is not None:
+        if args.version is not None:
+            raise CliError("--from-native takes one CONSTRAINT")
+        return ombrel.vers_from_native(args.from_native, args.vers) + "\n"
+    if args.version is None:
+        raise CliError("the VERSION to test is missing")
     return ombrel.vers_contains(args.vers, args.version)
 
 
@@ -257,6 +267,11 @@ def build_parser() -> argparse.ArgumentParser:
         _PREDICATE_NOTE,
     )
     _add_ecosystem(p, ombrel.satisfies, auto=False)
+    p.add_argument(
+        "--native",
+        action="store_true",
+        help="read RANGE in the ecosystem's own syntax (package.json, PEP 440, ...)",
+    )
     p.add_argument("version", metavar="VERSION")
     p.add_argument("range", metavar="RANGE")
 
@@ -298,12 +313,18 @@ def build_parser() -> argparse.ArgumentParser:
         sub,
         "vers",
         _vers,
-        "test whether VERSION lies in a VERS specifier",
-        "ombrel vers 'vers:npm/>=1.0.0,<2.0.0' 1.4.2",
+        "test whether VERSION lies in a VERS specifier, or print the VERS of a native range",
+        "ombrel vers 'vers:npm/>=1.0.0,<2.0.0' 1.4.2\n"
+        "  ombrel vers --from-native npm '^1.2 || ^2.0'",
         _PREDICATE_NOTE,
     )
-    p.add_argument("vers", metavar="VERS")
-    p.add_argument("version", metavar="VERSION")
+    p.add_argument(
+        "--from-native",
+        metavar="ECOSYSTEM",
+        help="print the standard VERS text of CONSTRAINT, written in ECOSYSTEM's own syntax",
+    )
+    p.add_argument("vers", metavar="VERS|CONSTRAINT")
+    p.add_argument("version", metavar="VERSION", nargs="?")
 
     p = _add(
         sub,
