@@ -20,7 +20,7 @@ build_core() {
   local flags=(-std=c++23 -O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined
                -fno-sanitize-recover=undefined -I"$root/src/core")
   local objs=() src obj
-  for src in "$root"/src/core/*.cpp "$root"/src/core/strategies/*.cpp; do
+  for src in "$root"/src/core/*.cpp "$root"/src/core/strategies/*.cpp "$root"/src/core/native/*.cpp; do
     obj="$out/obj/$(basename "$(dirname "$src")")_$(basename "$src" .cpp).o"
     if [ ! -f "$obj" ] || [ "$src" -nt "$obj" ] ||
        [ -n "$(find "$root/src/core" -name '*.hpp' -newer "$obj" -print -quit)" ]; then

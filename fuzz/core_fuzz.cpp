@@ -26,6 +26,7 @@
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
 #include "text.hpp"
+#include "native/native.hpp"
 #include "vers_standard.hpp"
 #include "version_key.hpp"
 #include "version_set.hpp"
@@ -490,13 +491,32 @@ void across(const Input& in) {
   check(ab == -compare_across(other, gb, *rb, in.eco, ga, *ra), "compare_across is antisymmetric");
   check(ab == (in.eco == other ? compare_for_ecosystem(in.eco, *ra, *rb) : cmp_generic(ga, gb)),
         "compare_across orders by the one ecosystem, else generically");
+// Each ecosystem's own range syntax: a constraint or its message; what it holds, its normal
+// form, and the VERS text of that reading back.
+void native(const Input& in) {
+  const auto c = parse_native(in.eco, in.text(0));
+  if (!c) {
+    check(!c.error().empty(), "a refusal says why");
+    return;
+  }
+  const VersionSet set = c->to_set();
+  const std::string text = set.to_vers(vers_type(in.eco));
+  check(Vers::parse(text).has_value(), "the VERS text of a native range reads back");
+  const auto parsed = parse_for_ecosystem(in.eco, in.text(1));
+  if (!parsed) return;
+  const bool hit = c->contains(in.text(1), *parsed);
+  // Without rules or a pre-release policy, the set is exact.
+  bool exact = c->policy == PrePolicy::Plain;
+  for (const NativeList& list : c->alternatives)
+    for (const NativeComparator& k : list) exact &= k.rule == nullptr;
+  if (exact) check(set.contains(*parsed) == hit, "the normal form holds what the constraint holds");
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
-  switch (in.target % 12) {
+  switch (in.target % 13) {
     case 0:
       generic(in);
       break;
@@ -532,6 +552,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case 11:
       across(in);
+      break;
+    case 12:
+      native(in);
       break;
   }
   return 0;

@@ -139,3 +139,27 @@ def test_advisory_ranges_give_the_versions_of_their_vers():
         for v in around(entry["native"] + " " + entry["vers"], NPM_SUFFIXES):
             assert vers_contains(vers, v) == vers_contains(entry["vers"], v), (entry, v, vers)
     assert unreadable <= 2
+
+
+@pytest.mark.parametrize(
+    "ecosystem, constraint, expected",
+    [
+        ("npm", ">=1.0.0 " * 1_250_000, "vers:npm/>=1.0.0"),  # 10 MB, one comparator kept
+        ("npm", " || ".join(f"^1.{i}" for i in range(100_000)), "vers:npm/>=1.0.0|<2.0.0"),
+        ("npm", "(" * 10_000_000, ValueError),
+        ("npm", "v" * 10_000_000, ValueError),
+        ("npm", " " * 10_000_000, "vers:npm/*"),
+        ("pep440", ",".join(f"!=1.{i}" for i in range(100_000)), None),
+        ("pep440", ">=" + "1." * 5_000_000 + "0", None),
+    ],
+)
+def test_hostile_constraints_take_linear_time(ecosystem, constraint, expected):
+    start = time.perf_counter()
+    if expected is ValueError:
+        with pytest.raises(ValueError):
+            native_satisfies("1.5.0", constraint, ecosystem)
+    else:
+        native_satisfies("1.5.0", constraint, ecosystem)
+        out = vers_from_native(ecosystem, constraint)
+        assert expected is None or out == expected
+    assert time.perf_counter() - start < 20

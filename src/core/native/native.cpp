@@ -64,13 +64,14 @@ VersionSet interval_set(Ecosystem eco, const NativeComparator& c) {
   return VersionSet::build(eco, std::move(versions), {span});
 }
 
-// The union of sets[lo, hi), halving so that many alternatives cost n log n.
-VersionSet unite_all(Ecosystem eco, const std::vector<VersionSet>& sets, std::size_t lo,
-                     std::size_t hi) {
-  if (hi == lo) return VersionSet(eco);
+// The union (or intersection) of sets[lo, hi), halving so that many sets cost n log n.
+VersionSet combine(Ecosystem eco, const std::vector<VersionSet>& sets, std::size_t lo,
+                   std::size_t hi, bool unite) {
+  if (hi == lo) return unite ? VersionSet(eco) : VersionSet::all(eco);
   if (hi - lo == 1) return sets[lo];
   const std::size_t mid = lo + (hi - lo) / 2;
-  return unite_all(eco, sets, lo, mid).unite(unite_all(eco, sets, mid, hi));
+  const VersionSet a = combine(eco, sets, lo, mid, unite), b = combine(eco, sets, mid, hi, unite);
+  return unite ? a.unite(b) : a.intersect(b);
 }
 
 }  // namespace
@@ -120,15 +121,15 @@ std::expected<bool, std::string> NativeConstraint::contains(std::string_view ver
 }
 
 VersionSet NativeConstraint::to_set() const {
-  std::vector<VersionSet> lists;
+  std::vector<VersionSet> lists, parts;
   lists.reserve(alternatives.size());
   for (const NativeList& list : alternatives) {
-    VersionSet set = VersionSet::all(eco);
+    parts.clear();
     for (const NativeComparator& c : list)
-      set = set.intersect(c.rule ? c.rule->nearest(eco, c) : interval_set(eco, c));
-    lists.push_back(std::move(set));
+      parts.push_back(c.rule ? c.rule->nearest(eco, c) : interval_set(eco, c));
+    lists.push_back(combine(eco, parts, 0, parts.size(), false));
   }
-  return unite_all(eco, lists, 0, lists.size());
+  return combine(eco, lists, 0, lists.size(), true);
 }
 
 }  // namespace ombrel

@@ -2,8 +2,10 @@
 // into plain comparators (`^1.2` into `>=1.2.0 <2.0.0-0`, ...) the way its regular expressions
 // rewrite it, so that every quirk of the rewriting (which white space is dropped, which
 // leftovers are read as "any") is kept, and the comparators are then read.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <utility>
 
 #include "../message.hpp"
@@ -21,10 +23,10 @@ constexpr std::size_t kMaxLength = 256;
 
 // JavaScript's \s at s[i]: Unicode white space less U+0085, plus U+FEFF.
 std::size_t js_space(std::string_view s, std::size_t i) {
-  if (static_cast<unsigned char>(s[i]) == 0xC2 && i + 1 < s.size() &&
-      static_cast<unsigned char>(s[i + 1]) == 0x85)
-    return 0;
-  if (s.substr(i, 3) == "\xEF\xBB\xBF") return 3;
+  const unsigned char c = s[i];
+  if (c < 0x80) return c == ' ' || (c >= 0x09 && c <= 0x0D);
+  if (c == 0xC2 && i + 1 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0x85) return 0;
+  if (c == 0xEF) return s.substr(i, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   return space_at(s, i);
 }
 
@@ -105,8 +107,9 @@ struct Plain {
   std::size_t end = 0;
 };
 
-// The longest reading of an x-range's version at s[i]; nothing when not even one identifier.
-std::optional<Plain> plain_at(std::string_view s, std::size_t i) {
+// The longest reading of an x-range's version at s[i]; nothing when not even one identifier
+// (`stop`, when given, then tells where the [v=\s]* run ended).
+std::optional<Plain> plain_at(std::string_view s, std::size_t i, std::size_t* stop = nullptr) {
   Plain p;
   std::size_t k = i;
   while (k < s.size()) {
@@ -120,6 +123,7 @@ std::optional<Plain> plain_at(std::string_view s, std::size_t i) {
   }
   p.prefix = s.substr(i, k - i);
   std::size_t n = xid_at(s, k);
+  if (stop) *stop = k;
   if (!n) return std::nullopt;
   p.major = s.substr(k, n);
   k += n;
@@ -296,9 +300,13 @@ std::string glue_operators(std::string_view s) {
     const std::size_t j = skip_space(s, i);
     const std::size_t op = gtlt_len(s.substr(j));
     const std::size_t k = skip_space(s, j + op);
-    auto p = plain_at(s, k);
+    std::size_t stop = k;
+    auto p = plain_at(s, k, &stop);
     if (!p) {
-      out += s[i++];
+      // Every attempt that starts before `stop` reads the same run and fails the same way.
+      const std::size_t next = std::max(i + 1, stop);
+      out.append(s.substr(i, next - i));
+      i = next;
       continue;
     }
     // A LOOSEPLAIN reading is tried first; it ends no earlier than where identifiers stop.
@@ -456,13 +464,18 @@ std::expected<NativeList, std::string> read_part(Ecosystem eco, std::string_view
   }
   NativeList list;
   any = true;
+  // node-semver keeps one comparator per operator and version, which also keeps a text that
+  // repeats one comparator a million times small.
+  std::unordered_set<std::string> seen;
   for (std::string_view token : split_space(pieces)) {
     if (is_gte0(token)) continue;
     auto c = read_comparator(eco, text, token);
     if (!c) return std::unexpected(std::move(c.error()));
     if (*c) {
-      list.push_back(std::move(**c));
       any = false;
+      const NativeComparator& k = **c;
+      if (seen.insert(message(char('0' + int(k.op)), k.bound.text)).second)
+        list.push_back(std::move(**c));
     }
   }
   return list;
