@@ -271,6 +271,16 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
         e["spec"] = env["SpecifierSet"](TWO_COMPARATORS[1])
         peer("packaging", "packaging contains prebuilt", "SpecifierSet.contains(v), set built once",
              "spec.contains(v)", e)
+    # Each ecosystem's own syntax against the tool that defines it.
+    e = {"v": "1.2.3", "r": ">=1.0,<2.0"}
+    row("native_satisfies pep440", "ombrel.native_satisfies(v, r, 'pep440')", e,
+        packaging=peer("packaging", "packaging contains native", "SpecifierSet(r).contains(v)",
+                       "SpecifierSet(r).contains(v)", e))
+    e = {"vs": pep440_versions(random.Random(16), 10_000), "r": ">=1.0,<2.0"}
+    row("native_filter pep440 n=10000", "ombrel.native_filter(vs, r, 'pep440')", e,
+        elements=10_000,
+        packaging=peer("packaging", "packaging filter n=10000", "list(SpecifierSet(r).filter(vs))",
+                       "list(SpecifierSet(r).filter(vs))", e, elements=10_000))
     row("ranges_intersect", "ombrel.ranges_intersect(l, r, 'semver')",
         {"l": INTERSECT[0], "r": INTERSECT[1]})
     # A standard VERS text against the same constraints in the range language.
@@ -362,7 +372,9 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
                       (f"sort_versions semver n={n}", "semver"),
                       ("satisfies two comparators pep440", "packaging"),
                       ("satisfies caret semver", "semver"),
-                      ("satisfies two comparators semver", "semver")):
+                      ("satisfies two comparators semver", "semver"),
+                      ("native_satisfies pep440", "packaging"),
+                      ("native_filter pep440 n=10000", "packaging")):
         add(f"{key}, times faster than {peer}", faster(key, peer), 30, False)
     add("parse_purl, times faster than packageurl", faster("parse_purl", "packageurl"), 20, False)
     standard, dialect = ours["vers_contains standard npm"], ours["satisfies two comparators npm"]
