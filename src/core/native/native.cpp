@@ -11,16 +11,7 @@ namespace {
 bool meets(Ecosystem eco, const NativeComparator& c, std::string_view text,
            const ParsedRepr& version) {
   if (c.rule) return c.rule->test(eco, c, text, version);
-  const int r = compare_for_ecosystem(eco, version, c.bound.parsed);
-  switch (c.op) {
-    case Op::Gt: return r > 0;
-    case Op::Ge: return r >= 0;
-    case Op::Lt: return r < 0;
-    case Op::Le: return r <= 0;
-    case Op::Eq: return r == 0;
-    case Op::Ne: return r != 0;
-  }
-  return false;
+  return op_holds(c.op, compare_for_ecosystem(eco, version, c.bound.parsed));
 }
 
 bool same_release(Ecosystem eco, const ParsedRepr& a, const ParsedRepr& b) {
@@ -75,6 +66,18 @@ VersionSet combine(Ecosystem eco, const std::vector<VersionSet>& sets, std::size
 }
 
 }  // namespace
+
+bool op_holds(Op op, int r) {
+  switch (op) {
+    case Op::Gt: return r > 0;
+    case Op::Ge: return r >= 0;
+    case Op::Lt: return r < 0;
+    case Op::Le: return r <= 0;
+    case Op::Eq: return r == 0;
+    case Op::Ne: return r != 0;
+  }
+  return false;
+}
 
 bool native_is_prerelease(Ecosystem eco, const ParsedRepr& version) {
   (void)eco;

@@ -81,6 +81,8 @@ std::expected<NativeConstraint, std::string> parse_native_conda(Ecosystem eco,
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.
 std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op op,
                                                                std::string_view text);
+// Whether a comparison result (-1, 0, 1 of version against bound) meets `op`.
+bool op_holds(Op op, int cmp);
 // Whether `version`, a parse under `eco`, is a pre-release in the ecosystem's reading.
 bool native_is_prerelease(Ecosystem eco, const ParsedRepr& version);
 

@@ -221,17 +221,7 @@ bool test(Kind kind, Ecosystem eco, const NativeComparator& c, std::string_view 
   }
   const auto t = candidate(text);
   if (!t) return false;
-  const auto holds = [&](int r) {
-    switch (c.op) {
-      case Op::Gt: return r > 0;
-      case Op::Ge: return r >= 0;
-      case Op::Lt: return r < 0;
-      case Op::Le: return r <= 0;
-      case Op::Eq: return r == 0;
-      case Op::Ne: return r != 0;
-    }
-    return false;
-  };
+  const auto holds = [&](int r) { return op_holds(c.op, r); };
   switch (kind) {
     case Kind::Public:
       return holds(cmp_public(eco, c, text, *t, version));
