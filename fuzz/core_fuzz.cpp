@@ -491,6 +491,8 @@ void across(const Input& in) {
   check(ab == -compare_across(other, gb, *rb, in.eco, ga, *ra), "compare_across is antisymmetric");
   check(ab == (in.eco == other ? compare_for_ecosystem(in.eco, *ra, *rb) : cmp_generic(ga, gb)),
         "compare_across orders by the one ecosystem, else generically");
+}
+
 // Each ecosystem's own range syntax: a constraint or its message; what it holds, its normal
 // form, and the VERS text of that reading back.
 void native(const Input& in) {
@@ -500,7 +502,7 @@ void native(const Input& in) {
     return;
   }
   const VersionSet set = c->to_set();
-  const std::string text = set.to_vers(vers_type(in.eco));
+  const std::string text = set.to_vers(in.eco.row().vers_type);
   check(Vers::parse(text).has_value(), "the VERS text of a native range reads back");
   const auto parsed = parse_for_ecosystem(in.eco, in.text(1));
   if (!parsed) return;

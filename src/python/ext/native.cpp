@@ -65,7 +65,7 @@ PyObject* vers_from_native_impl(PyObject*, const Args& args) {
   if (!text) return nullptr;
   const auto c = constraint_or_raise(*text, *ecosystem);
   if (!c) return nullptr;
-  return new_str(c->to_set().to_vers(vers_type(c->eco)));
+  return new_str(c->to_set().to_vers(c->eco.row().vers_type));
 }
 
 constexpr Param kSatisfiesParams[] = {{"version"}, {"constraint"}, {"ecosystem"}};
