@@ -65,3 +65,86 @@ def check_round_trip(ecosystem, constraint, versions):
     vers = vers_from_native(ecosystem, constraint)
     for v in versions:
         assert vers_contains(vers, v) == native_satisfies(v, constraint, ecosystem), (constraint, v, vers)
+
+
+MAVEN_JARS = ["/usr/share/maven/lib/maven-artifact-3.x.jar", "/usr/share/maven/lib/commons-lang3.jar"]
+
+MAVEN_PROGRAM = """
+import java.io.*;
+import org.apache.maven.artifact.versioning.*;
+public class MavenRanges {
+  public static void main(String[] args) throws Exception {
+    BufferedReader in = new BufferedReader(new InputStreamReader(System.in, "UTF-8"));
+    StringBuilder out = new StringBuilder();
+    for (String line; (line = in.readLine()) != null;) {
+      String[] parts = line.split("\\t", -1);
+      VersionRange range;
+      try { range = VersionRange.createFromVersionSpec(parts[0]); }
+      catch (InvalidVersionSpecificationException e) { out.append("E\\n"); continue; }
+      for (int i = 1; i < parts.length; i++)
+        out.append(range.containsVersion(new DefaultArtifactVersion(parts[i])) ? '1' : '0');
+      out.append('\\n');
+    }
+    System.out.print(out);
+  }
+}
+"""
+
+
+def maven_verdicts(cases, tmp_path):
+    """VersionRange's answer for each (range, versions): None when it refuses the range."""
+    if not shutil.which("java") or not all(os.path.exists(j) for j in MAVEN_JARS):
+        pytest.skip("java or Debian's maven-artifact jar is not installed")
+    source = tmp_path / "MavenRanges.java"
+    source.write_text(MAVEN_PROGRAM)
+    lines = "".join("\t".join([r, *vs]) + "\n" for r, vs in cases)
+    run = subprocess.run(["java", "-cp", ":".join(MAVEN_JARS), str(source)], input=lines,
+                         capture_output=True, text=True, check=True, encoding="utf-8")
+    return [None if line == "E" else [c == "1" for c in line] for line in run.stdout.split("\n")[:-1]]
+
+
+def dpkg_verdicts(triples):
+    """`dpkg --compare-versions v op bound` for each (v, op, bound), in one shell loop."""
+    if not shutil.which("dpkg"):
+        pytest.skip("dpkg is not installed")
+    script = 'while IFS="\t" read -r v op b; do dpkg --compare-versions "$v" "$op" "$b" 2>/dev/null && echo 1 || echo 0; done'
+    run = subprocess.run(["sh", "-c", script], input="".join(f"{v}\t{op}\t{b}\n" for v, op, b in triples),
+                         capture_output=True, text=True, check=True)
+    return [line == "1" for line in run.stdout.split()]
+
+
+RPM_LUA = """%%{lua:
+local out = {}
+for line in io.lines([==[%s]==]) do
+  local a, b = line:match("^(.-)\\t(.*)$")
+  out[#out + 1] = tostring(rpm.vercmp(a, b))
+end
+print(table.concat(out, " "))
+}"""
+
+
+def rpm_comparisons(pairs, tmp_path):
+    """rpm.vercmp(a, b) for each pair, in one `rpm --eval`."""
+    if not shutil.which("rpm"):
+        pytest.skip("rpm is not installed")
+    listing = tmp_path / "pairs.txt"
+    listing.write_text("".join(f"{a}\t{b}\n" for a, b in pairs))
+    run = subprocess.run(["rpm", "--eval", RPM_LUA % listing], capture_output=True, text=True, check=True)
+    return [int(x) for x in run.stdout.split()]
+
+
+def alpm_comparisons(pairs):
+    """libalpm's alpm_pkg_vercmp(a, b) for each pair."""
+    import ctypes
+    import ctypes.util
+
+    name = ctypes.util.find_library("alpm")
+    if not name:
+        pytest.skip("libalpm is not installed")
+    vercmp = ctypes.CDLL(name).alpm_pkg_vercmp
+    vercmp.argtypes, vercmp.restype = [ctypes.c_char_p, ctypes.c_char_p], ctypes.c_int
+    return [vercmp(a.encode(), b.encode()) for a, b in pairs]
+
+
+OPS = {"<": lambda r: r < 0, "<=": lambda r: r <= 0, "=": lambda r: r == 0, ">=": lambda r: r >= 0,
+       ">": lambda r: r > 0}

@@ -76,6 +76,14 @@ std::expected<NativeConstraint, std::string> parse_native_pep440(Ecosystem eco,
                                                                  std::string_view text);
 std::expected<NativeConstraint, std::string> parse_native_conda(Ecosystem eco,
                                                                 std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_maven(Ecosystem eco,
+                                                                std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_debian(Ecosystem eco,
+                                                                 std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_rpm(Ecosystem eco,
+                                                              std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_arch(Ecosystem eco,
+                                                               std::string_view text);
 
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.

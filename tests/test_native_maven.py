@@ -1,0 +1,111 @@
+import random
+import time
+
+import pytest
+from conftest import raises
+from native_oracles import around, check_round_trip, maven_verdicts, outcome
+
+from ombrel import native_filter, native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        ("[1.0,2.0)", ["1.0", "1", "1.0.0", "1.9.9", "2.0-rc1"], ["2.0", "0.9", "1.0-rc1"]),
+        ("(,1.0],[1.2,)", ["0.1", "1.0", "1.2", "9"], ["1.1", "1.0.1"]),
+        ("[1.2]", ["1.2", "1.2.0"], ["1.2.1", "1.1"]),
+        ("[ 1.2 , 1.4 ]", ["1.4"], ["1.5"]),
+        ("[1,2)[3,4]", ["1.5", "4"], ["2", "4.1"]),  # no comma needed between ranges
+        ("[1,2],[2,3]", ["2"], ["3.1"]),  # ranges may touch
+        ("[3,),[1,2]", ["1.5", "4"], ["2.5"]),  # an unbounded end is not checked against the next
+        ("1.5", ["0.1", "99"], []),  # a recommendation: every version satisfies it
+        (" [1,2]", ["0.1", "99"], []),  # so is anything not starting with a bracket
+        ("", [], ["1.0"]),
+        ("[,]", ["0", "99"], []),
+        ("(1,2),", ["1.5"], ["2"]),
+        ("[1.0.Final,1.0.SP1]", ["1.0", "1.0-sp1"], ["1.0.1"]),
+    ],
+)
+def test_maven_ranges(constraint, yes, no):
+    for v in yes:
+        assert native_satisfies(v, constraint, "maven") is True, v
+    for v in no:
+        assert native_satisfies(v, constraint, "maven") is False, v
+
+
+@pytest.mark.parametrize(
+    "constraint, why",
+    [
+        ("[1,2", "a range is not closed"),
+        ("(1,2", "a range is not closed"),
+        ("[1.0,2.0),[1.5,3)", "ranges overlap"),
+        ("(,1],(,2]", "ranges overlap"),
+        ("[2,1]", "'[2,1]' defies version ordering"),
+        ("[1,1)", "'[1,1)' defies version ordering"),
+        ("(1)", "a single version must be in [], not '(1)'"),
+        ("[1)2]", "a single version must be in [], not '[1)'"),
+        ("[1,2)x", "text after the ranges is not a range"),
+        ("[1,2],,[3,4]", "text after the ranges is not a range"),
+        ("[1,2]]", "text after the ranges is not a range"),
+        ("[]", "empty Maven version"),  # a bound is read as Maven versions are read here
+    ],
+)
+def test_maven_refusals_quote_the_text(constraint, why):
+    if not why.startswith("empty"):
+        why = f"invalid Maven range '{constraint}'; {why}"
+    raises(ValueError, why, native_satisfies, "1.0", constraint, "maven")
+
+
+def test_maven_filter_and_vers_text():
+    assert native_filter(["2.0", "1.0", "1.5-SNAPSHOT", "0.9"], "[1.0,2.0)", "maven") == ["1.0", "1.5-SNAPSHOT"]
+    assert vers_from_native("maven", "[1.0,2.0)") == "vers:maven/>=1.0|<2.0"
+    assert vers_from_native("maven", "(,1.0],[1.2,)") == "vers:maven/<=1.0|>=1.2"
+    assert vers_from_native("maven", "1.5") == "vers:maven/*"
+    assert vers_from_native("maven", "") == "vers:none/*"
+
+
+def generated_ranges(seed, count):
+    rng = random.Random(seed)
+    pool = ["0", "1", "1.0", "1.0.0", "1.2", "1.2.3", "2", "2.0", "2.0-rc1", "2.0-SNAPSHOT", "1.0.Final",
+            "1.0-sp1", "3.1-alpha-2", "10", "1.2.3-1", "1-a", "1.0.0.0"]
+
+    def restriction():
+        if rng.random() < 0.15:
+            return f"[{rng.choice(pool)}]"
+        lo, hi = sorted(rng.sample(pool, 2), key=lambda v: rng.random())
+        lo = "" if rng.random() < 0.2 else lo
+        hi = "" if rng.random() < 0.2 else hi
+        space = rng.choice(["", "", " "])
+        return f"{rng.choice('[(')}{space}{lo}{space},{space}{hi}{space}{rng.choice('])')}"
+
+    out = [rng.choice([",", ", ", "", ","]).join(restriction() for _ in range(rng.randint(1, 3)))
+           for _ in range(count)]
+    return out + ["", " ", "1.0", "[1.0", "[1,2]x", "[1,2,3]", "(1)", "(,)", "[1.0,2.0)]", "]"]
+
+
+def test_agrees_with_maven_artifact(tmp_path):
+    cases = []
+    for r in generated_ranges(1616, 800):
+        versions = around(r, ["", "-SNAPSHOT", "-rc1", ".Final", "-sp1"]) + ["1", "1-a", "1.0.0.0"]
+        cases.append([r, [v for v in versions if outcome(v, "[0,)", "maven") is not None]])
+    start = time.perf_counter()
+    verdicts = maven_verdicts(cases, tmp_path)
+    assert time.perf_counter() - start < 30
+    assert len(verdicts) == len(cases)
+    for (r, versions), answer in zip(cases, verdicts):
+        if answer is None:
+            with pytest.raises(ValueError, match="^invalid Maven range"):
+                native_satisfies("1.0", r, "maven")
+            continue
+        got = [native_satisfies(v, r, "maven") for v in versions]
+        assert got == answer, (r, [v for v, a, b in zip(versions, answer, got) if a != b])
+        check_round_trip("maven", r, versions)
+
+
+def test_maven_hostile_texts_in_linear_time():
+    start = time.perf_counter()
+    many = ",".join(f"[{i},{i}.5]" for i in range(100_000))
+    assert native_satisfies("7.2", many, "maven") is True and native_satisfies("7.7", many, "maven") is False
+    assert native_satisfies("1", "1" + "[" * 10_000_000, "maven") is True  # a recommendation, every version
+    raises(ValueError, f"invalid Maven range '{'(' * 1000}'; a range is not closed", native_satisfies, "1", "(" * 1000, "maven")
+    assert time.perf_counter() - start < 5

@@ -1,0 +1,133 @@
+"""The one-relation syntaxes of the system package managers: dpkg, rpm and pacman."""
+import random
+import time
+
+import pytest
+from conftest import raises
+from native_oracles import (OPS, alpm_comparisons, around, check_round_trip, dpkg_verdicts, outcome,
+                            rpm_comparisons)
+
+from ombrel import native_filter, native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "ecosystem, constraint, yes, no",
+    [
+        ("debian", "(>= 1.2-1)", ["1.2-1", "1:0.1"], ["1.2-0", "1.2~rc1-5"]),
+        ("debian", "<< 2.0", ["1.9", "2.0~rc1"], ["2.0", "2.0-1"]),
+        ("debian", "(< 2.0)", ["2.0"], ["2.0-1"]),  # the obsolete `<` is `<=`
+        ("debian", "(>2.0)", ["2.0"], ["1.9"]),  # and `>` is `>=`
+        ("debian", ">> 2.0", ["2.0-1"], ["2.0"]),
+        ("debian", "( = 1:1.0-1 )", ["1:1.0-1"], ["1.0-1"]),
+        ("debian", "(1.0)", ["1.0", "0:1.0"], ["1.0-1"]),  # dpkg's implicit exact match
+        ("rpm", ">= 1.2-1, < 2.0-1", ["1.2-1", "1.10-1"], ["2.0-1", "1.2~rc1-1"]),
+        ("rpm", "=> 1.0-1,=< 1.0-1", ["1.0-1"], ["1.0-2"]),
+        ("rpm", "== 1:1.0-1", ["1:1.0-1"], ["1.0-1"]),
+        ("arch", ">=1.2-1", ["1.2-1", "1:0.1-1"], ["1.2rc1-1"]),
+        ("arch", "<2.0", ["1.9-3", "2.0rc1-1"], ["2.0-1", "2.0.1"]),
+        ("arch", "=1.2", ["1.2-7", "1.2"], ["1.2.1-1"]),  # a version without pkgrel ignores it
+    ],
+)
+def test_relations(ecosystem, constraint, yes, no):
+    for v in yes:
+        assert native_satisfies(v, constraint, ecosystem) is True, v
+    for v in no:
+        assert native_satisfies(v, constraint, ecosystem) is False, v
+
+
+@pytest.mark.parametrize(
+    "ecosystem, constraint, message",
+    [
+        ("debian", "(>= 1.0", "invalid Debian relation '(>= 1.0'; no closing ')'"),
+        ("debian", "(<> 1.0)", "invalid Debian relation '(<> 1.0)'; bad relation '<>'"),
+        ("debian", "(>=)", "invalid Debian relation '(>=)'; expected a version"),
+        ("debian", "", "invalid Debian relation ''; expected a version"),
+        ("debian", ">= 1.0 2.0", "invalid Debian relation '>= 1.0 2.0'; unexpected ' ' in the version"),
+        ("debian", ">= >= 1.0", "invalid Debian relation '>= >= 1.0'; unexpected '>' in the version"),
+        ("rpm", "1.0-1", "invalid rpm relation '1.0-1'; expected an operator"),
+        ("rpm", ">= 1.0,", "invalid rpm relation '>= 1.0,'; expected an operator"),
+        ("rpm", "!= 1.0", "invalid rpm relation '!= 1.0'; expected an operator"),
+        ("arch", ">= 1.0", "invalid pacman relation '>= 1.0'; unexpected ' ' in the version"),
+        ("arch", "1.0", "invalid pacman relation '1.0'; expected an operator"),
+        ("arch", "<", "invalid pacman relation '<'; expected a version"),
+    ],
+)
+def test_relation_refusals_quote_the_text(ecosystem, constraint, message):
+    raises(ValueError, message, native_satisfies, "1.0", constraint, ecosystem)
+
+
+def test_relations_filter_and_vers_text():
+    assert native_filter(["1.0-1", "2.0-1", "0.9"], "(<< 2.0)", "debian") == ["1.0-1", "0.9"]
+    assert vers_from_native("debian", "(>= 1.2-1)") == "vers:deb/>=1.2-1"
+    assert vers_from_native("debian", "(< 2.0)") == "vers:deb/<=2.0"
+    assert vers_from_native("rpm", ">= 1.0-1, < 2.0-1") == "vers:rpm/>=1.0-1|<2.0-1"
+    assert vers_from_native("rpm", "> 2.0-1, < 1.0-1") == "vers:none/*"
+    assert vers_from_native("arch", "=1.2-1") == "vers:alpm/1.2-1"
+
+
+def generated(seed, count, bounds, ops, spell):
+    rng = random.Random(seed)
+    return [(spell(rng, op, b), op, b) for op, b in
+            ((rng.choice(ops), rng.choice(bounds)) for _ in range(count))]
+
+
+DEBIAN_BOUNDS = ["1.2", "1.2-1", "1:2.0", "1.0~rc1-2", "2.30+dfsg-1ubuntu1", "0.9.8", "3.0-0.1"]
+
+
+def test_debian_agrees_with_dpkg():
+    def spell(rng, op, b):
+        inner = op + rng.choice(["", " "]) + b
+        return rng.choice([inner, f"({inner})", f"( {inner} )"])
+
+    relations = generated(1616, 80, DEBIAN_BOUNDS, ["<<", "<=", "=", ">=", ">>", "<", ">"], spell)
+    cases = [(r, op, b, v) for r, op, b in relations
+             for v in around(b, ["", "-1", "~rc1", "+dfsg-2"], 2) + [b] if outcome(v, "(>= 0)", "debian") is not None]
+    answers = dpkg_verdicts([(v, op, b) for _, op, b, v in cases])
+    assert len(answers) == len(cases)
+    for (r, _, _, v), answer in zip(cases, answers):
+        assert native_satisfies(v, r, "debian") is answer, (r, v)
+    for r, op, b in relations:
+        check_round_trip("debian", r, around(b, ["", "-1", "~rc1"], 2) + [b])
+
+
+def test_rpm_agrees_with_rpm_vercmp(tmp_path):
+    def spell(rng, op, b):
+        return op + rng.choice(["", " "]) + b
+
+    bounds = ["1.2-1", "1:2.0-3", "1.0~rc1-2", "2.30-1.el8", "0.9.8^git1-1", "3.0-0.1"]
+    lists = [generated(seed, random.Random(seed).randint(1, 3), bounds, ["<", "<=", "=", ">=", ">"], spell)
+             for seed in range(200)]
+    cases = []
+    for lst in lists:
+        text = random.Random(len(cases)).choice([",", ", "]).join(r for r, _, _ in lst)
+        versions = {v for _, _, b in lst for v in around(b, ["-1", "-2.el8", "~rc1-1"], 2) + [b]}
+        cases += [(text, lst, v) for v in sorted(versions)]
+    results = iter(rpm_comparisons([(v, b) for _, lst, v in cases for _, _, b in lst], tmp_path))
+    for text, lst, v in cases:
+        expected = all([OPS[op](next(results)) for _, op, _ in lst])
+        assert native_satisfies(v, text, "rpm") is expected, (text, v)
+    for lst in lists[:50]:
+        text = ",".join(r for r, _, _ in lst)
+        check_round_trip("rpm", text, [v for _, _, b in lst for v in around(b, ["-1", "~rc1-1"], 2)])
+
+
+def test_arch_agrees_with_alpm():
+    bounds = ["1.2", "1.2-1", "1:2.0-3", "1.0rc1-2", "2.30-1", "0.9.8", "20230101-1"]
+    relations = generated(1616, 300, bounds, ["<", "<=", "=", ">=", ">"], lambda rng, op, b: op + b)
+    cases = [(r, op, b, v) for r, op, b in relations
+             for v in around(b, ["", "-1", "-2", "rc1-1", "a-1"], 2) + [b, "1:" + b]]
+    for (r, op, _, v), cmp in zip(cases, alpm_comparisons([(v, b) for _, _, b, v in cases])):
+        assert native_satisfies(v, r, "arch") is OPS[op](cmp), (r, v)
+    for r, _, b in relations[:60]:  # where one side has no pkgrel, the VERS text keeps the plain interval
+        check_round_trip("arch", r, [v for v in around(b, ["", "-1", "rc1-1"], 2) if ("-" in v) == ("-" in b)])
+
+
+def test_relations_hostile_texts_in_linear_time():
+    start = time.perf_counter()
+    assert native_satisfies("5-1", ",".join([">= 1-1"] * 100_000), "rpm") is True
+    raises(ValueError, "invalid rpm relation '" + ">=1," * 100_000 + "'; expected an operator",
+           native_satisfies, "1-1", ">=1," * 100_000, "rpm")
+    for eco in ("debian", "arch"):
+        with pytest.raises(ValueError, match="unexpected"):
+            native_satisfies("1", ">=1 " + "(" * 10_000_000, eco)
+    assert time.perf_counter() - start < 5
