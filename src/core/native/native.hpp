@@ -86,6 +86,8 @@ std::expected<NativeConstraint, std::string> parse_native_arch(Ecosystem eco,
                                                                std::string_view text);
 std::expected<NativeConstraint, std::string> parse_native_spack(Ecosystem eco,
                                                                 std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_go(Ecosystem eco,
+                                                             std::string_view text);
 // The library's own range language, for the ecosystems without one of their own.
 std::expected<NativeConstraint, std::string> parse_native_library(Ecosystem eco,
                                                                   std::string_view text);
