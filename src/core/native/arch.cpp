@@ -13,18 +13,6 @@ std::string_view pkgver(std::string_view s) { return s.substr(0, s.rfind('-')); 
 
 bool with_pkgrel(std::string_view s) { return s.rfind('-') != std::string_view::npos; }
 
-bool holds(Op op, int r) {
-  switch (op) {
-    case Op::Gt: return r > 0;
-    case Op::Ge: return r >= 0;
-    case Op::Lt: return r < 0;
-    case Op::Le: return r <= 0;
-    case Op::Eq: return r == 0;
-    case Op::Ne: return r != 0;
-  }
-  return false;
-}
-
 bool pkgver_test(Ecosystem eco, const NativeComparator& c, std::string_view text,
                  const ParsedRepr& version) {
   int r = compare_for_ecosystem(eco, version, c.bound.parsed);
@@ -33,7 +21,7 @@ bool pkgver_test(Ecosystem eco, const NativeComparator& c, std::string_view text
     SetVersion bare;
     if (bare.read(eco, pkgver(c.bound.text))) r = compare_for_ecosystem(eco, version, bare.parsed);
   }
-  return holds(c.op, r);
+  return op_holds(c.op, r);
 }
 
 bool pkgrel_test(Ecosystem eco, const NativeComparator& c, std::string_view text,
@@ -43,7 +31,7 @@ bool pkgrel_test(Ecosystem eco, const NativeComparator& c, std::string_view text
     SetVersion bare;
     if (bare.read(eco, pkgver(text))) r = compare_for_ecosystem(eco, bare.parsed, c.bound.parsed);
   }
-  return holds(c.op, r);
+  return op_holds(c.op, r);
 }
 
 VersionSet as_interval(Ecosystem eco, const NativeComparator& c) {
