@@ -142,3 +142,9 @@ def check_against(ecosystem, cases, verdicts, caveat=lambda v: False):
         got = [native_satisfies(v, r, ecosystem) for v in versions]
         assert got == answer, (r, [(v, a) for v, a, b in zip(versions, answer, got) if a != b])
         check_round_trip(ecosystem, r, [v for v in versions if not caveat(v)])
+
+
+def check_answers(ecosystem, constraint, yes, no):
+    """`constraint` holds every version of `yes` and none of `no`."""
+    assert [v for v in yes if native_satisfies(v, constraint, ecosystem) is not True] == []
+    assert [v for v in no if native_satisfies(v, constraint, ecosystem) is not False] == []

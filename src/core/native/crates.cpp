@@ -139,12 +139,7 @@ std::expected<NativeConstraint, std::string> parse_native_crates(Ecosystem eco,
     std::string_view s = trim_ascii(piece);
     if (s.empty()) return bad("empty comparator");
     CargoOp op = CargoOp::Caret;
-    std::size_t n = 0;
-    for (const CargoOpSpelling& o : kCargoOps)
-      if (o.text.size() > n && s.starts_with(o.text)) {
-        n = o.text.size();
-        op = o.op;
-      }
+    const std::size_t n = read_op(s, kCargoOps, op);
     const auto v = cargo_version(trim_ascii(s.substr(n)));
     if (!v) return bad(message("invalid comparator '", trim_ascii(piece), "'"));
     // A wildcard without an operator is an exact match of the numbers before it.

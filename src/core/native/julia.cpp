@@ -87,12 +87,7 @@ std::expected<NativeConstraint, std::string> parse_native_julia(Ecosystem eco,
       span = {zeros(*a), bumped(*b, b->size(), 3)};
     } else {
       JuliaOp op = JuliaOp::Caret;
-      std::size_t n = 0;
-      for (const JuliaOpSpelling& o : kJuliaOps)
-        if (o.text.size() > n && s.starts_with(o.text)) {
-          n = o.text.size();
-          op = o.op;
-        }
+      const std::size_t n = read_op(s, kJuliaOps, op);
       const auto nums = julia_numbers(trim_ascii(s.substr(n)));
       if (!nums) return bad(s);
       span = span_of(op, *nums);

@@ -28,16 +28,6 @@ std::string_view trim_ascii(std::string_view s) {
   return s;
 }
 
-std::size_t read_op(std::string_view s, std::span<const OpSpelling> table, Op& op) {
-  std::size_t best = 0;
-  for (const OpSpelling& o : table)
-    if (o.text.size() > best && s.starts_with(o.text)) {
-      best = o.text.size();
-      op = o.op;
-    }
-  return best;
-}
-
 std::string increment_decimal(std::string_view digits) {
   while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
   std::string out(digits);

@@ -23,8 +23,22 @@ std::vector<std::string_view> split_on(std::string_view s, char sep);
 // Ruby, Go and Perl read `\s` on byte strings.
 std::string_view trim_ascii(std::string_view s);
 
-// The longest spelling of `table` that starts `s`; its length (0 when none) and its op.
-std::size_t read_op(std::string_view s, std::span<const OpSpelling> table, Op& op);
+// The longest spelling of `table` that starts `s`; its length (0 when none) and its op. A
+// spelling is any struct with `text` and `op`.
+template <class Spelling, class O>
+std::size_t read_op(std::string_view s, std::span<const Spelling> table, O& op) {
+  std::size_t best = 0;
+  for (const Spelling& o : table)
+    if (o.text.size() > best && s.starts_with(o.text)) {
+      best = o.text.size();
+      op = o.op;
+    }
+  return best;
+}
+template <class Spelling, std::size_t N, class O>
+std::size_t read_op(std::string_view s, const Spelling (&table)[N], O& op) {
+  return read_op(s, std::span<const Spelling>(table, N), op);
+}
 
 // The decimal number one more than `digits` (any length, leading zeros dropped).
 std::string increment_decimal(std::string_view digits);
