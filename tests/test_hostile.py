@@ -212,17 +212,6 @@ def test_calls_from_several_threads_agree_with_one_thread():
     assert failures == []
 
 
-class Interrupting(list):
-    def __len__(self):
-        raise KeyboardInterrupt
-
-
-def test_a_failing_len_is_ignored_but_an_interrupt_is_not():
-    assert ombrel.sort_versions(Failing(["2.0", "1.0"], 9)) == ["1.0", "2.0"]
-    with pytest.raises(KeyboardInterrupt):
-        ombrel.sort_versions(Interrupting(["2.0", "1.0"]))
-
-
 @pytest.mark.parametrize(
     "ecosystem, piece, sep, version, answer",
     [
