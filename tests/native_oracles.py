@@ -148,3 +148,86 @@ def alpm_comparisons(pairs):
 
 OPS = {"<": lambda r: r < 0, "<=": lambda r: r <= 0, "=": lambda r: r == 0, ">=": lambda r: r >= 0,
        ">": lambda r: r > 0}
+
+
+def line_verdicts(argv, cases, tool):
+    """Runs `argv` once over lines "constraint<TAB>version<TAB>...", one answer line back per
+    case: "E" when the tool refuses the constraint, else a 0/1 per version. None for a refusal,
+    lists of booleans otherwise."""
+    if not shutil.which(argv[0]):
+        pytest.skip(f"{tool} is not installed")
+    text = "".join("\t".join([r, *vs]) + "\n" for r, vs in cases)
+    run = subprocess.run(argv, input=text, capture_output=True, text=True, check=True)
+    lines = run.stdout.splitlines()
+    assert len(lines) == len(cases), run.stderr[-2000:]
+    return [None if line == "E" else [c == "1" for c in line] for line in lines]
+
+
+RUBY_SCRIPT = r"""
+STDIN.each_line do |l|
+  r, *vs = l.chomp("\n").split("\t", -1)
+  parts = r.split(",", -1)
+  begin
+    req = Gem::Requirement.new(*(parts.empty? ? [""] : parts))
+  rescue ArgumentError, Gem::Requirement::BadRequirementError
+    puts "E"
+    next
+  end
+  puts vs.map { |v| req.satisfied_by?(Gem::Version.new(v)) ? "1" : "0" }.join
+end
+"""
+
+ELIXIR_SCRIPT = r"""
+IO.stream(:stdio, :line) |> Enum.each(fn l ->
+  [r | vs] = String.split(String.trim_trailing(l, "\n"), "\t")
+  case Version.parse_requirement(r) do
+    {:ok, req} -> IO.puts(Enum.map_join(vs, fn v -> if Version.match?(v, req), do: "1", else: "0" end))
+    :error -> IO.puts("E")
+  end
+end)
+"""
+
+R_SCRIPT = r"""
+con <- file("stdin"); lines <- readLines(con); close(con)
+for (l in lines) {
+  f <- strsplit(paste0(l, "\t"), "\t", fixed = TRUE)[[1]]
+  res <- tryCatch({
+    d <- tools:::.split_dependencies(paste0("pkg ", f[1]))[[1]]
+    if (is.null(d$op) || !(d$op %in% c("<", "<=", ">", ">=", "==", "!="))) stop("operator")
+    paste(vapply(f[-1], function(v) if (do.call(d$op, list(package_version(v), d$version))) "1" else "0", ""),
+          collapse = "")
+  }, error = function(e) "E")
+  cat(res, "\n", sep = "")
+}
+"""
+
+
+def ruby_verdicts(cases):
+    return line_verdicts(["ruby", "-e", RUBY_SCRIPT], cases, "ruby")
+
+
+def elixir_verdicts(cases):
+    return line_verdicts(["elixir", "-e", ELIXIR_SCRIPT], cases, "elixir")
+
+
+def r_verdicts(cases):
+    return line_verdicts(["Rscript", "-e", R_SCRIPT], cases, "R")
+
+
+def check_against(ecosystem, cases, verdicts, caveat=lambda v: False):
+    """Every answer of the tool agrees, every refusal is refused; the VERS text round-trips
+    for the versions without the pre-release caveat."""
+    for (r, versions), answer in zip(cases, verdicts):
+        if answer is None:
+            with pytest.raises(ValueError):  # the syntax's message, or the bound's own
+                vers_from_native(ecosystem, r)
+            continue
+        got = [native_satisfies(v, r, ecosystem) for v in versions]
+        assert got == answer, (r, [(v, a) for v, a, b in zip(versions, answer, got) if a != b])
+        check_round_trip(ecosystem, r, [v for v in versions if not caveat(v)])
+
+
+def check_answers(ecosystem, constraint, yes, no):
+    """`constraint` holds every version of `yes` and none of `no`."""
+    assert [v for v in yes if native_satisfies(v, constraint, ecosystem) is not True] == []
+    assert [v for v in no if native_satisfies(v, constraint, ecosystem) is not False] == []

@@ -210,3 +210,28 @@ def test_calls_from_several_threads_agree_with_one_thread():
     finally:
         sys.setswitchinterval(old)
     assert failures == []
+
+
+@pytest.mark.parametrize(
+    "ecosystem, piece, sep, version, answer",
+    [
+        ("ruby", ">= 1.0", ", ", "1.5", True),
+        ("terraform", ">= 1.0", ",", "0.5", False),
+        ("crates", "^1.2", ",", "1.5.0", True),
+        ("hex", ">= 1.0.0", " and ", "0.5.0", False),
+        ("dart", ">=1.0.0", " ", "1.5.0", True),
+    ],
+)
+def test_ten_megabyte_native_constraints(ecosystem, piece, sep, version, answer):
+    text = sep.join([piece] * (10 * MB // (len(piece) + len(sep))))
+    assert timed(ombrel.native_satisfies, version, text, ecosystem) is answer
+    with pytest.raises(ValueError):
+        timed(ombrel.native_satisfies, version, text + "x" + "(" * MB, ecosystem)
+
+
+@pytest.mark.parametrize("ecosystem, alternative, sep, last", [("julia", "< 0.1", ", ", "5"),
+                                                              ("hex", "< 0.1.0", " or ", "5.0.0")])
+def test_hundred_thousand_native_alternatives(ecosystem, alternative, sep, last):
+    text = sep.join([alternative] * 100_000 + [last])
+    assert timed(ombrel.native_satisfies, "5.1.0", text, ecosystem) is (ecosystem == "julia")
+    assert timed(ombrel.vers_from_native, ecosystem, text).startswith(f"vers:{ecosystem}/<0.1.0|")

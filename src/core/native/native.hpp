@@ -92,6 +92,26 @@ std::expected<NativeConstraint, std::string> parse_native_go(Ecosystem eco,
 std::expected<NativeConstraint, std::string> parse_native_library(Ecosystem eco,
                                                                   std::string_view text);
 
+std::expected<NativeConstraint, std::string> parse_native_ruby(Ecosystem eco,
+                                                               std::string_view text);
+
+std::expected<NativeConstraint, std::string> parse_native_terraform(Ecosystem eco,
+                                                                    std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_crates(Ecosystem eco,
+                                                                 std::string_view text);
+
+std::expected<NativeConstraint, std::string> parse_native_cran(Ecosystem eco,
+                                                               std::string_view text);
+
+std::expected<NativeConstraint, std::string> parse_native_hex(Ecosystem eco,
+                                                              std::string_view text);
+
+std::expected<NativeConstraint, std::string> parse_native_dart(Ecosystem eco,
+                                                               std::string_view text);
+
+std::expected<NativeConstraint, std::string> parse_native_julia(Ecosystem eco,
+                                                                std::string_view text);
+
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.
 std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op op,

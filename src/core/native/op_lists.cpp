@@ -1,0 +1,82 @@
+#include "op_lists.hpp"
+
+#include <utility>
+
+#include "../message.hpp"
+#include "../text.hpp"
+
+namespace ombrel {
+
+std::vector<std::string_view> split_on(std::string_view s, char sep) {
+  std::vector<std::string_view> out;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t at = s.find(sep, start);
+    if (at == std::string_view::npos) {
+      out.push_back(s.substr(start));
+      return out;
+    }
+    out.push_back(s.substr(start, at - start));
+    start = at + 1;
+  }
+}
+
+std::string_view trim_ascii(std::string_view s) {
+  auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+  while (!s.empty() && space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && space(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::string increment_decimal(std::string_view digits) {
+  while (digits.size() > 1 && digits.front() == '0') digits.remove_prefix(1);
+  std::string out(digits);
+  for (std::size_t i = out.size(); i-- > 0;) {
+    if (out[i] != '9') {
+      ++out[i];
+      return out;
+    }
+    out[i] = '0';
+  }
+  return "1" + out;
+}
+
+std::string bumped(std::span<const std::string_view> nums, std::size_t keep, std::size_t width) {
+  std::string out;
+  for (std::size_t i = 0; i < width; ++i) {
+    if (i) out += '.';
+    if (i + 1 < keep) out += nums[i];
+    else if (i + 1 == keep) out += increment_decimal(nums[i]);
+    else out += '0';
+  }
+  return out;
+}
+
+std::vector<std::string_view> leading_numbers(std::string_view s) {
+  std::vector<std::string_view> out;
+  std::size_t i = 0;
+  while (true) {
+    const std::size_t n = digit_run(s, i);
+    if (!n) break;
+    out.push_back(s.substr(i, n));
+    i += n;
+    if (i >= s.size() || s[i] != '.') break;
+    ++i;
+  }
+  return out;
+}
+
+std::expected<void, std::string> push_comparator(Ecosystem eco, NativeList& list, Op op,
+                                                 std::string_view version) {
+  auto c = native_comparator(eco, op, version);
+  if (!c) return failure(c);
+  list.push_back(std::move(*c));
+  return {};
+}
+
+VersionSet half_open(Ecosystem eco, const SetVersion& lower, const SetVersion& upper) {
+  using End = VersionSet::End;
+  return VersionSet::build(eco, {lower, upper}, {{End{0, true}, End{1, false}}});
+}
+
+}  // namespace ombrel
