@@ -1,9 +1,9 @@
 // Package URLs, VERS specifiers and OSV advisories.
-#include "security.hpp"
-
-#include "ext/ext_functions.hpp"
 #include "functions.hpp"
+#include "osv.hpp"
+#include "purl.hpp"
 #include "text.hpp"
+#include "vers.hpp"
 
 namespace ombrel::py {
 
@@ -99,9 +99,10 @@ PyObject* parse_purl_impl(PyObject*, const Args& args) {
 PyObject* purl_ecosystem_impl(PyObject*, const Args& args) {
   const auto text = args.str(0);
   if (!text) return nullptr;
-  const auto p = PurlView::parse(*text);
+  const auto p = Purl::parse(*text);
   if (!p) return raise_value(p.error());
-  return new_str_or_none(ecosystem_name(ascii_lower(p->type)));
+  const auto eco = p->ecosystem();
+  return new_str_or_none(eco ? std::optional(eco->as_str()) : std::nullopt);
 }
 
 constexpr Param kBuildPurlParams[] = {{"package_type"},
@@ -120,9 +121,8 @@ PyObject* build_purl_impl(PyObject*, const Args& args) {
   if (!args.str_or_none(2, version) || !args.str_or_none(3, ns) ||
       !args.str_or_none(4, qualifiers) || !args.str_or_none(5, subpath))
     return nullptr;
-  if (trim(*type).empty() || trim(*name).empty())
-    return raise_value("package_type and name are required");
-  return new_str(format_purl(ascii_lower(*type), ns, *name, version, qualifiers, subpath));
+  const auto purl = build_purl(*type, ns, *name, version, qualifiers, subpath);
+  return purl ? new_str(*purl) : raise_value(purl.error());
 }
 
 // ---- VERS ----
@@ -134,14 +134,8 @@ PyObject* build_vers_impl(PyObject*, const Args& args) {
   if (!name) return nullptr;
   const auto range = args.str(1);
   if (!range) return nullptr;
-  const auto eco = eco_from_str(*name);
-  if (!eco) return nullptr;
-  if (const auto parsed = RangeSet::parse(*range); !parsed) return raise_value(parsed.error());
-  std::string out = "vers:";
-  out += eco->as_str();
-  out += '/';
-  out += trim(*range);
-  return new_str(out);
+  const auto vers = format_vers(*name, *range);
+  return vers ? new_str(*vers) : raise_value(vers.error());
 }
 
 constexpr Param kVersContainsParams[] = {{"vers"}, {"version"}};
@@ -188,13 +182,6 @@ bool is_list(PyObject* obj) {
   return false;
 }
 
-// An OSV ecosystem name; a release qualifier after the first ':' ("Debian:12") is dropped.
-std::optional<Ecosystem> osv_ecosystem(std::string_view name) {
-  name = name.substr(0, name.find(':'));
-  if (const auto eco = Ecosystem::from_osv_name(name)) return eco;
-  return eco_from_str(name);
-}
-
 std::optional<Ecosystem> entry_ecosystem(PyObject* affected) {
   Ref package;
   if (!get_item(affected, key_object(kPackage), package)) return std::nullopt;
@@ -205,54 +192,17 @@ std::optional<Ecosystem> entry_ecosystem(PyObject* affected) {
   if (!name) return Ecosystem(Ecosystem::Generic);
   const auto text = text_of(name.get());
   if (!text) return std::nullopt;
-  return osv_ecosystem(*text);
+  auto eco = osv_ecosystem(*text);
+  if (!eco) {
+    raise_value(eco.error());
+    return std::nullopt;
+  }
+  return *eco;
 }
 
-// Writes a range's events as one range expression: each interval they describe is one
-// alternative.
-class IntervalWriter {
- public:
-  void introduced(std::string_view v) {
-    if (open_) return;  // the earlier start stays
-    begin();
-    open_ = true;
-    if (v == "0") return;  // no lower bound
-    (text_ += ">=") += v;
-    bounded_ = true;
-  }
-  // A "fixed" (op "<") or "last_affected" (op "<=") event.
-  void close(std::string_view op, std::string_view v) {
-    if (open_) {
-      if (bounded_) text_ += ',';
-    } else {
-      if (made_) return;
-      begin();  // closes an interval without a lower bound
-    }
-    (text_ += op) += v;
-    open_ = false;
-  }
-  // The expression, or nothing when the events made no interval.
-  std::optional<std::string_view> finish() {
-    if (!made_) return std::nullopt;
-    if (open_ && !bounded_) text_ += '*';
-    return text_;
-  }
-
- private:
-  void begin() {
-    if (made_) text_ += " || ";
-    made_ = true;
-    bounded_ = false;
-  }
-
-  std::string text_;
-  bool made_ = false;
-  bool open_ = false;
-  bool bounded_ = false;
-};
-
-// Reads a range's events into `out`; false on error.
-bool range_expression(PyObject* range, IntervalWriter& out) {
+// Reads a range's events into `out` as views into the event values, which `keep` holds (a
+// key's __eq__ may run Python code that empties the containers); false on error.
+bool read_range(PyObject* range, OsvRange& out, std::vector<Ref>& keep) {
   if (!is_dict(range)) return false;
   Ref events;
   if (!get_item(range, key_object(kEvents), events)) return false;
@@ -261,16 +211,16 @@ bool range_expression(PyObject* range, IntervalWriter& out) {
   for (Py_ssize_t i = 0; i < PyList_Size(events.get()); ++i) {
     Ref event(Py_NewRef(PyList_GetItem(events.get(), i)));
     if (!is_dict(event.get())) return false;
-    for (const Key key : {kIntroduced, kFixed, kLastAffected}) {
+    for (const auto& [key, kind] : {std::pair{kIntroduced, OsvEventKind::Introduced},
+                                   std::pair{kFixed, OsvEventKind::Fixed},
+                                   std::pair{kLastAffected, OsvEventKind::LastAffected}}) {
       Ref value;
       if (!get_item(event.get(), key_object(key), value)) return false;
       if (!value) continue;
       const auto text = text_of(value.get());
       if (!text) return false;
-      if (key == kIntroduced)
-        out.introduced(*text);
-      else
-        out.close(key == kFixed ? "<" : "<=", *text);
+      out.events.push_back({kind, *text});
+      keep.push_back(std::move(value));
     }
   }
   return true;
@@ -284,16 +234,10 @@ std::optional<bool> in_ranges(PyObject* affected, Ecosystem eco, std::string_vie
   if (!is_list(ranges.get())) return std::nullopt;
   for (Py_ssize_t i = 0; i < PyList_Size(ranges.get()); ++i) {
     Ref range(Py_NewRef(PyList_GetItem(ranges.get(), i)));
-    IntervalWriter writer;
-    if (!range_expression(range.get(), writer)) return std::nullopt;
-    const auto expr = writer.finish();
-    if (!expr) continue;
-    const auto set = RangeSet::parse(*expr);
-    if (!set) {
-      raise_value(set.error());
-      return std::nullopt;
-    }
-    const auto hit = set->contains(eco, version);
+    OsvRange events;
+    std::vector<Ref> keep;
+    if (!read_range(range.get(), events, keep)) return std::nullopt;
+    const auto hit = osv_range_contains(events, eco, version);
     if (!hit) {
       raise_value(hit.error());
       return std::nullopt;
