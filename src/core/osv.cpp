@@ -1,46 +1,28 @@
 #include "osv.hpp"
 
-#include <optional>
+#include <algorithm>
+#include <utility>
 
 #include "message.hpp"
-#include "strategies/registry.hpp"
 
 namespace ombrel {
 
 namespace {
 
-// One interval of a range: a missing bound is no bound. The lower bound is inclusive.
-struct EventInterval {
-  std::optional<std::string_view> lower;
-  std::optional<std::string_view> upper;
-  bool upper_inclusive = false;
-};
+bool is_zero_introduced(const OsvEvent& e) {
+  return e.kind == OsvEventKind::Introduced && e.value == "0";
+}
 
-// The events read in order as a sequence of intervals: `introduced` opens one (and is ignored
-// while one is open; "0" is no lower bound); `fixed` closes it below the bound, `last_affected`
-// at it. A close with nothing open starts from no lower bound while the range has no interval
-// yet, and is ignored after.
-std::vector<EventInterval> intervals_of(const OsvRange& range) {
-  std::vector<EventInterval> out;
-  bool open = false;
+OsvRangeRule::Reach reach_of(const OsvRange& range) {
+  using Reach = OsvRangeRule::Reach;
+  if (range.type == OsvRangeType::Git) return Reach::None;
+  bool bounded = false, only_zero = true;
   for (const OsvEvent& e : range.events) {
-    if (e.kind == OsvEventKind::Limit) continue;
-    if (e.kind == OsvEventKind::Introduced) {
-      if (open) continue;
-      open = true;
-      out.emplace_back();
-      if (e.value != "0") out.back().lower = e.value;
-      continue;
-    }
-    if (!open) {
-      if (!out.empty()) continue;
-      out.emplace_back();
-    }
-    open = false;
-    out.back().upper = e.value;
-    out.back().upper_inclusive = e.kind == OsvEventKind::LastAffected;
+    if (e.kind != OsvEventKind::Limit) bounded = true;
+    if (!is_zero_introduced(e)) only_zero = false;
   }
-  return out;
+  if (!bounded) return Reach::None;
+  return only_zero ? Reach::All : Reach::Walk;
 }
 
 }  // namespace
@@ -51,32 +33,84 @@ std::expected<Ecosystem, std::string> osv_ecosystem(std::string_view name) {
   return Ecosystem::from_str(name);
 }
 
-// The version is parsed at the first interval with a bound, so an interval bounded by nothing
-// holds every version, unparsed, when no earlier one needed it.
+OsvRangeType osv_range_type(std::string_view type) {
+  if (type == "GIT") return OsvRangeType::Git;
+  if (type == "SEMVER") return OsvRangeType::Semver;
+  return OsvRangeType::Ecosystem;
+}
+
+Ecosystem osv_ordering(OsvRangeType type, Ecosystem eco) {
+  // The semver scheme reads SemVer 2.0 and accepts the "v" that Go writes.
+  return type == OsvRangeType::Semver ? Ecosystem(Ecosystem::Semver) : eco;
+}
+
+std::expected<OsvRangeRule, std::string> OsvRangeRule::read(const OsvRange& range,
+                                                             Ecosystem eco) {
+  OsvRangeRule rule;
+  rule.reach = reach_of(range);
+  rule.ordering = osv_ordering(range.type, eco);
+  if (rule.reach != Reach::Walk) return rule;
+  rule.events.reserve(range.events.size());
+  bool unlimited = false;  // a limit of "*", OSV's way of writing none
+  for (const OsvEvent& e : range.events) {
+    if (is_zero_introduced(e)) {
+      rule.events.push_back({e.kind, true, {}});
+      continue;
+    }
+    if (e.kind == OsvEventKind::Limit && e.value == "*") {
+      unlimited = true;
+      continue;
+    }
+    auto parsed = parse_for_ecosystem(rule.ordering, e.value);
+    if (!parsed) return failure(parsed);
+    if (e.kind == OsvEventKind::Limit)
+      rule.limits.push_back(std::move(*parsed));
+    else
+      rule.events.push_back({e.kind, false, std::move(*parsed)});
+  }
+  rule.limited = !rule.limits.empty() && !unlimited;
+  // Stable, so events at equal versions keep the advisory's order.
+  std::ranges::stable_sort(rule.events, [&](const Event& a, const Event& b) {
+    if (a.zero || b.zero) return a.zero && !b.zero;
+    return compare_for_ecosystem(rule.ordering, a.version, b.version) < 0;
+  });
+  return rule;
+}
+
+bool OsvRangeRule::holds(const ParsedRepr& version) const {
+  if (reach != Reach::Walk) return reach == Reach::All;
+  // A fixed or last_affected before any introduced reads as if introduced "0" preceded it.
+  bool affected = !events.empty() && events.front().kind != OsvEventKind::Introduced;
+  for (const Event& e : events) {
+    const int ord = e.zero ? 1 : compare_for_ecosystem(ordering, version, e.version);
+    switch (e.kind) {
+      case OsvEventKind::Introduced:
+        if (ord >= 0) affected = true;
+        break;
+      case OsvEventKind::Fixed:
+        if (ord >= 0) affected = false;
+        break;
+      case OsvEventKind::LastAffected:
+        if (ord > 0) affected = false;
+        break;
+      case OsvEventKind::Limit:
+        break;
+    }
+  }
+  if (!affected || !limited) return affected;
+  return std::ranges::any_of(
+      limits, [&](const ParsedRepr& l) { return compare_for_ecosystem(ordering, version, l) < 0; });
+}
+
 std::expected<bool, std::string> osv_range_contains(const OsvRange& range, Ecosystem eco,
                                                     std::string_view version) {
-  ParsedRepr candidate;
-  bool parsed = false;
-  for (const EventInterval& iv : intervals_of(range)) {
-    if (!iv.lower && !iv.upper) return true;
-    if (!parsed) {
-      if (auto ok = parse_into(eco, version, candidate); !ok)
-        return failure(ok);
-      parsed = true;
-    }
-    if (iv.lower) {
-      const auto ord = compare_with_text(eco, candidate, *iv.lower);
-      if (!ord) return failure(ord);
-      if (*ord < 0) continue;
-    }
-    if (iv.upper) {
-      const auto ord = compare_with_text(eco, candidate, *iv.upper);
-      if (!ord) return failure(ord);
-      if (*ord > 0 || (*ord == 0 && !iv.upper_inclusive)) continue;
-    }
-    return true;
-  }
-  return false;
+  const OsvRangeRule::Reach reach = reach_of(range);
+  if (reach != OsvRangeRule::Reach::Walk) return reach == OsvRangeRule::Reach::All;
+  auto parsed = parse_for_ecosystem(osv_ordering(range.type, eco), version);
+  if (!parsed) return failure(parsed);
+  const auto rule = OsvRangeRule::read(range, eco);
+  if (!rule) return failure(rule);
+  return rule->holds(*parsed);
 }
 
 }  // namespace ombrel

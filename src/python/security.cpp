@@ -26,11 +26,13 @@ enum Key : std::uint8_t {
   kIntroduced,
   kFixed,
   kLastAffected,
+  kLimit,
   kVersions,
 };
 constexpr const char* kKeyNames[] = {
     "type",    "namespace", "name",   "version",    "qualifiers", "subpath",       "ecosystem",
-    "package", "ranges",    "events", "introduced", "fixed",      "last_affected", "versions",
+    "package", "ranges",    "events", "introduced", "fixed",      "last_affected", "limit",
+    "versions",
 };
 
 // The interned key string, made on first use and kept, like the function objects, for the
@@ -204,6 +206,13 @@ std::optional<Ecosystem> entry_ecosystem(PyObject* affected) {
 // key's __eq__ may run Python code that empties the containers); false on error.
 bool read_range(PyObject* range, OsvRange& out, std::vector<Ref>& keep) {
   if (!is_dict(range)) return false;
+  Ref type;
+  if (!get_item(range, kType, type)) return false;
+  if (type) {
+    const auto text = text_of(type.get());
+    if (!text) return false;
+    out.type = osv_range_type(*text);
+  }
   Ref events;
   if (!get_item(range, key_object(kEvents), events)) return false;
   if (!events) return true;
@@ -213,7 +222,8 @@ bool read_range(PyObject* range, OsvRange& out, std::vector<Ref>& keep) {
     if (!is_dict(event.get())) return false;
     for (const auto& [key, kind] : {std::pair{kIntroduced, OsvEventKind::Introduced},
                                    std::pair{kFixed, OsvEventKind::Fixed},
-                                   std::pair{kLastAffected, OsvEventKind::LastAffected}}) {
+                                   std::pair{kLastAffected, OsvEventKind::LastAffected},
+                                   std::pair{kLimit, OsvEventKind::Limit}}) {
       Ref value;
       if (!get_item(event.get(), key_object(key), value)) return false;
       if (!value) continue;
