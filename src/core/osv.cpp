@@ -69,34 +69,32 @@ std::expected<OsvRangeRule, std::string> OsvRangeRule::read(const OsvRange& rang
       rule.events.push_back({e.kind, false, std::move(*parsed)});
   }
   rule.limited = !rule.limits.empty() && !unlimited;
-  // Stable, so events at equal versions keep the advisory's order.
-  std::ranges::stable_sort(rule.events, [&](const Event& a, const Event& b) {
-    if (a.zero || b.zero) return a.zero && !b.zero;
-    return compare_for_ecosystem(rule.ordering, a.version, b.version) < 0;
-  });
+  // The first event of the walk: the least, the earliest listed among equals.
+  const Event* first = nullptr;
+  for (const Event& e : rule.events)
+    if (!first || rule.before(e, *first)) first = &e;
+  rule.starts_affected = first && first->kind != OsvEventKind::Introduced;
   return rule;
 }
 
+bool OsvRangeRule::before(const Event& a, const Event& b) const {
+  if (a.zero || b.zero) return a.zero && !b.zero;
+  return compare_for_ecosystem(ordering, a.version, b.version) < 0;
+}
+
+// The walk over the events in version order (a stable order: equal versions as listed) sets
+// the state at each event that applies to the version, so the state at its end is that of the
+// last one to apply: the greatest, the latest listed among equals. That one is found in one
+// pass, without ordering the events.
 bool OsvRangeRule::holds(const ParsedRepr& version) const {
   if (reach != Reach::Walk) return reach == Reach::All;
-  // A fixed or last_affected before any introduced reads as if introduced "0" preceded it.
-  bool affected = !events.empty() && events.front().kind != OsvEventKind::Introduced;
+  const Event* last = nullptr;
   for (const Event& e : events) {
     const int ord = e.zero ? 1 : compare_for_ecosystem(ordering, version, e.version);
-    switch (e.kind) {
-      case OsvEventKind::Introduced:
-        if (ord >= 0) affected = true;
-        break;
-      case OsvEventKind::Fixed:
-        if (ord >= 0) affected = false;
-        break;
-      case OsvEventKind::LastAffected:
-        if (ord > 0) affected = false;
-        break;
-      case OsvEventKind::Limit:
-        break;
-    }
+    const bool applies = e.kind == OsvEventKind::LastAffected ? ord > 0 : ord >= 0;
+    if (applies && (!last || !before(e, *last))) last = &e;
   }
+  const bool affected = last ? last->kind == OsvEventKind::Introduced : starts_affected;
   if (!affected || !limited) return affected;
   return std::ranges::any_of(
       limits, [&](const ParsedRepr& l) { return compare_for_ecosystem(ordering, version, l) < 0; });

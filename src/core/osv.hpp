@@ -37,8 +37,8 @@ struct OsvRange {
   std::vector<OsvEvent> events;
 };
 
-// A range read once under its ordering: event values parsed, events in the order the walk
-// takes them. It owns its values, so it outlives the range it was read from.
+// A range read once under its ordering, its event values parsed. It owns its values, so it
+// outlives the range it was read from.
 struct OsvRangeRule {
   enum class Reach : std::uint8_t {
     None,  // holds no version: a GIT range, or one without introduced, fixed or last_affected
@@ -53,14 +53,20 @@ struct OsvRangeRule {
 
   Reach reach = Reach::None;
   Ecosystem ordering;
-  std::vector<Event> events;  // introduced, fixed and last_affected, in walk order
+  std::vector<Event> events;  // introduced, fixed and last_affected, as listed
   std::vector<ParsedRepr> limits;
   bool limited = false;  // the version must lie below one of `limits`
+  // The walk starts affected when its first event is a fixed or last_affected: as if an
+  // introduced "0" came before it.
+  bool starts_affected = false;
 
   // Fails with the ordering's message on the first event value it cannot read.
   static std::expected<OsvRangeRule, std::string> read(const OsvRange& range, Ecosystem eco);
-  // Whether the version, parsed under `ordering`, is affected.
+  // Whether the version, parsed under `ordering`, is affected: the OSV walk over the events
+  // in version order (introduced "0" first, equal versions as listed).
   bool holds(const ParsedRepr& version) const;
+  // Whether `a` comes before `b` in the walk (`b` listed later when they are equal).
+  bool before(const Event& a, const Event& b) const;
 };
 
 // The ordering of a range of `type` in an entry of ecosystem `eco`.
