@@ -1,7 +1,8 @@
-from typing import Any
+from typing import Any, final
 
 __all__: list[str] = []
 
+@final
 class _OsvIndex:
     def extend(self, advisories: list[dict[str, Any]]) -> None: ...
     def query(self, purl: str) -> list[str]: ...
