@@ -207,6 +207,11 @@ struct Shape {
   }
 };
 
+std::string quoted_key(Key key) {
+  std::string q(1, '\'');
+  return (q += kKeyNames[key]) += '\'';
+}
+
 // `out` = dict[key] checked to be a str, or nothing when the key is missing; false on error.
 bool get_text(PyObject* dict, Key key, const Shape& shape, std::optional<std::string_view>& out,
               std::vector<Ref>& keep) {
@@ -214,7 +219,7 @@ bool get_text(PyObject* dict, Key key, const Shape& shape, std::optional<std::st
   if (!get_item(dict, key, value)) return false;
   out.reset();
   if (!value) return true;
-  out = shape.text(value.get(), kKeyNames[key]);
+  out = shape.text(value.get(), quoted_key(key));
   if (!out) return false;
   keep.push_back(std::move(value));
   return true;
@@ -254,7 +259,7 @@ bool read_range(PyObject* range, const Shape& shape, OsvRange& out, std::vector<
     // Borrowed from the event: nothing has run Python code since.
     for (std::size_t kind = 0; kind < std::size(kEventKeys); ++kind) {
       if (!values[kind]) continue;
-      const auto text = shape.text(values[kind], kKeyNames[kEventKeys[kind]]);
+      const auto text = shape.text(values[kind], quoted_key(kEventKeys[kind]));
       if (!text) return false;
       keep.emplace_back(Py_NewRef(values[kind]));
       out.events.push_back({static_cast<OsvEventKind>(kind), *text});
