@@ -1,6 +1,7 @@
 #include "osv.hpp"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "message.hpp"
@@ -69,11 +70,16 @@ std::expected<OsvRangeRule, std::string> OsvRangeRule::read(const OsvRange& rang
       rule.events.push_back({e.kind, false, std::move(*parsed)});
   }
   rule.limited = !rule.limits.empty() && !unlimited;
-  // The first event of the walk: the least, the earliest listed among equals.
-  const Event* first = nullptr;
-  for (const Event& e : rule.events)
-    if (!first || rule.before(e, *first)) first = &e;
-  rule.starts_affected = first && first->kind != OsvEventKind::Introduced;
+  // Into walk order, stably: the indices are sorted, then the events moved once.
+  std::vector<std::uint32_t> order(rule.events.size());
+  for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::ranges::stable_sort(order, [&](std::uint32_t a, std::uint32_t b) {
+    return rule.before(rule.events[a], rule.events[b]);
+  });
+  std::vector<Event> sorted;
+  sorted.reserve(order.size());
+  for (const std::uint32_t i : order) sorted.push_back(std::move(rule.events[i]));
+  rule.events = std::move(sorted);
   return rule;
 }
 
@@ -82,19 +88,24 @@ bool OsvRangeRule::before(const Event& a, const Event& b) const {
   return compare_for_ecosystem(ordering, a.version, b.version) < 0;
 }
 
-// The walk over the events in version order (a stable order: equal versions as listed) sets
-// the state at each event that applies to the version, so the state at its end is that of the
-// last one to apply: the greatest, the latest listed among equals. That one is found in one
-// pass, without ordering the events.
+// The walk sets the state at each event that applies to the version, so the state at its end
+// is that of the last one to apply. Introduced and fixed apply at or below the version, so
+// they apply up to the first event above it, which a binary search finds; a last_affected
+// equal to the version, just before that point, does not apply.
 bool OsvRangeRule::holds(const ParsedRepr& version) const {
   if (reach != Reach::Walk) return reach == Reach::All;
-  const Event* last = nullptr;
-  for (const Event& e : events) {
-    const int ord = e.zero ? 1 : compare_for_ecosystem(ordering, version, e.version);
-    const bool applies = e.kind == OsvEventKind::LastAffected ? ord > 0 : ord >= 0;
-    if (applies && (!last || !before(e, *last))) last = &e;
-  }
-  const bool affected = last ? last->kind == OsvEventKind::Introduced : starts_affected;
+  auto order = [&](const Event& e) {
+    return e.zero ? 1 : compare_for_ecosystem(ordering, version, e.version);
+  };
+  auto end = std::ranges::partition_point(events, [&](const Event& e) { return order(e) >= 0; });
+  while (end != events.begin() && std::prev(end)->kind == OsvEventKind::LastAffected &&
+         order(*std::prev(end)) == 0)
+    --end;
+  // A walk whose first event is a fixed or last_affected starts affected: as if introduced
+  // "0" came before it.
+  const bool affected = end != events.begin()
+                            ? std::prev(end)->kind == OsvEventKind::Introduced
+                            : !events.empty() && events.front().kind != OsvEventKind::Introduced;
   if (!affected || !limited) return affected;
   return std::ranges::any_of(
       limits, [&](const ParsedRepr& l) { return compare_for_ecosystem(ordering, version, l) < 0; });

@@ -37,8 +37,8 @@ struct OsvRange {
   std::vector<OsvEvent> events;
 };
 
-// A range read once under its ordering, its event values parsed. It owns its values, so it
-// outlives the range it was read from.
+// A range read once under its ordering: event values parsed, events in walk order. It owns its
+// values, so it outlives the range it was read from.
 struct OsvRangeRule {
   enum class Reach : std::uint8_t {
     None,  // holds no version: a GIT range, or one without introduced, fixed or last_affected
@@ -53,12 +53,11 @@ struct OsvRangeRule {
 
   Reach reach = Reach::None;
   Ecosystem ordering;
-  std::vector<Event> events;  // introduced, fixed and last_affected, as listed
+  // Introduced, fixed and last_affected in walk order: by version (introduced "0" first),
+  // equal versions as listed.
+  std::vector<Event> events;
   std::vector<ParsedRepr> limits;
   bool limited = false;  // the version must lie below one of `limits`
-  // The walk starts affected when its first event is a fixed or last_affected: as if an
-  // introduced "0" came before it.
-  bool starts_affected = false;
 
   // Fails with the ordering's message on the first event value it cannot read.
   static std::expected<OsvRangeRule, std::string> read(const OsvRange& range, Ecosystem eco);
