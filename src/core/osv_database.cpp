@@ -160,18 +160,31 @@ OsvPackage osv_package(std::string_view ecosystem, std::string_view name,
           std::string(ecosystem.substr(colon)), std::string(version)};
 }
 
-void OsvDatabase::add(const OsvAdvisory& advisory) {
-  const auto index = static_cast<std::uint32_t>(advisories_.size());
-  auto [it, fresh] = ids_.try_emplace(std::string(advisory.id), index);
-  if (!fresh) {
-    advisories_[it->second].current = false;
-    it->second = index;
+void OsvDatabase::release(Held& held) {
+  for (const std::uint32_t index : held.entries) {
+    const auto list = packages_.find(entries_[index].key);
+    std::erase(list->second, index);
+    if (list->second.empty()) packages_.erase(list);
+    entries_[index] = Entry{0, {}, {}, Ecosystem(), {}, {}, {}};
+    free_.push_back(index);
   }
-  advisories_.push_back({std::string(advisory.id), advisory.withdrawn, true});
+  held.entries.clear();
+}
+
+void OsvDatabase::add(const OsvAdvisory& advisory) {
+  // An advisory added again takes the place of the earlier one.
+  const auto [at, fresh] =
+      ids_.try_emplace(std::string(advisory.id), static_cast<std::uint32_t>(advisories_.size()));
+  const std::uint32_t index = at->second;
+  if (fresh) advisories_.push_back({std::string(advisory.id), false, {}});
+  Held& held = advisories_[index];
+  release(held);
+  held.withdrawn = advisory.withdrawn;
   for (const OsvAffected& a : advisory.affected) {
     if (a.name.empty() || a.ecosystem.empty()) continue;
     const std::size_t colon = std::min(a.ecosystem.find(':'), a.ecosystem.size());
-    Entry e{index, std::string(a.ecosystem.substr(colon)), osv_ecosystem(a.ecosystem), {}, {}, {}};
+    Entry e{index, package_key(a.ecosystem.substr(0, colon), a.name),
+            std::string(a.ecosystem.substr(colon)), osv_ecosystem(a.ecosystem), {}, {}, {}};
     if (e.ecosystem) {
       for (const OsvRange& r : a.ranges) {
         auto rule = OsvRangeRule::read(r, *e.ecosystem);
@@ -190,9 +203,17 @@ void OsvDatabase::add(const OsvAdvisory& advisory) {
     }
     e.versions.assign(a.versions.begin(), a.versions.end());
     std::ranges::sort(e.versions);
-    packages_[package_key(a.ecosystem.substr(0, colon), a.name)].push_back(
-        static_cast<std::uint32_t>(entries_.size()));
-    entries_.push_back(std::move(e));
+    std::uint32_t slot;
+    if (free_.empty()) {
+      slot = static_cast<std::uint32_t>(entries_.size());
+      entries_.push_back(std::move(e));
+    } else {
+      slot = free_.back();
+      free_.pop_back();
+      entries_[slot] = std::move(e);
+    }
+    packages_[entries_[slot].key].push_back(slot);
+    held.entries.push_back(slot);
   }
 }
 
@@ -212,7 +233,7 @@ std::expected<std::vector<std::string>, std::string> OsvDatabase::query(
   for (const std::uint32_t index : found->second) {
     const Entry& e = entries_[index];
     const Held& held = advisories_[e.advisory];
-    if (!held.current || held.withdrawn || std::ranges::find(hit, e.advisory) != hit.end() ||
+    if (held.withdrawn || std::ranges::find(hit, e.advisory) != hit.end() ||
         !release_matches(package, e.suffix))
       continue;
     if (!e.ecosystem) return std::unexpected(named(held.id, e.ecosystem.error()));

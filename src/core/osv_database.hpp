@@ -68,6 +68,7 @@ class OsvDatabase {
  private:
   struct Entry {
     std::uint32_t advisory;
+    std::string key;     // the package, as packages_ holds it
     std::string suffix;  // the ecosystem text from its first ':', empty when none
     std::expected<Ecosystem, std::string> ecosystem;
     std::vector<OsvRangeRule> ranges;
@@ -77,11 +78,15 @@ class OsvDatabase {
   struct Held {
     std::string id;
     bool withdrawn;
-    bool current;  // false once replaced
+    std::vector<std::uint32_t> entries;
   };
+
+  // Drops the entries of an advisory from the index, freeing their slots.
+  void release(Held& held);
 
   std::vector<Held> advisories_;
   std::vector<Entry> entries_;
+  std::vector<std::uint32_t> free_;  // slots of entries_ to reuse
   std::unordered_map<std::string, std::uint32_t> ids_;
   std::unordered_map<std::string, std::vector<std::uint32_t>> packages_;  // key: entries
 };
