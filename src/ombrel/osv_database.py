@@ -2,6 +2,7 @@
 
 from __future__ import annotations
 
+import contextlib
 import json
 import os
 import zipfile
@@ -49,17 +50,17 @@ class OsvDatabase:
         if errors not in ("strict", "skip"):
             raise ValueError(f"errors must be 'strict' or 'skip', not {errors!r}")
         db = cls()
-        documents = _documents(Path(os.fspath(path)))
-        total = len(documents)
-        for done, (name, read) in enumerate(documents, 1):
-            try:
-                db._index.extend(_advisories(read()))
-            except ValueError as e:
-                if errors == "strict":
-                    raise ValueError(f"{name}: {e}") from None
-                db.skipped += 1
-            if progress is not None:
-                progress(done, total)
+        with contextlib.ExitStack() as stack:
+            documents = _documents(Path(os.fspath(path)), stack)
+            for done, (name, read) in enumerate(documents, 1):
+                try:
+                    db._index.extend(_advisories(read()))
+                except ValueError as e:
+                    if errors == "strict":
+                        raise ValueError(f"{name}: {e}") from None
+                    db.skipped += 1
+                if progress is not None:
+                    progress(done, len(documents))
         return db
 
     def add(self, advisory: dict[str, Any]) -> None:
@@ -70,14 +71,17 @@ class OsvDatabase:
         return len(self._index)
 
     def query(self, purl: str) -> list[str]:
+        """The ids of the advisories that affect the purl's package at its version."""
         return self._index.query(purl)
 
     def query_package(self, ecosystem: str, name: str, version: str) -> list[str]:
+        """The same for an OSV ecosystem name ("PyPI", "Debian:12") and package name."""
         return self._index.query_package(ecosystem, name, version)
 
 
-def _documents(path: Path) -> list[tuple[str, Callable[[], bytes]]]:
-    """Each file to read, by the name an error gives it, with a function that reads it."""
+def _documents(path: Path, stack: contextlib.ExitStack) -> list[tuple[str, Callable[[], bytes]]]:
+    """Each file to read, by the name an error gives it, with a function that reads it while
+    `stack` is open."""
     if path.is_dir():
         files = sorted(p for p in path.rglob("*.json") if p.is_file())
         return [(str(p), p.read_bytes) for p in files]
@@ -89,7 +93,7 @@ def _documents(path: Path) -> list[tuple[str, Callable[[], bytes]]]:
     if suffix != ".zip":
         raise ValueError(f"{path}: expected a directory, a .zip or a .json file")
     try:
-        archive = zipfile.ZipFile(path)
+        archive = stack.enter_context(zipfile.ZipFile(path))
         members = [m for m in archive.infolist() if not m.is_dir() and m.filename.endswith(".json")]
     except (zipfile.BadZipFile, OSError, EOFError) as e:
         raise ValueError(f"{path}: not a readable zip file ({e})") from None
