@@ -197,6 +197,33 @@ def test_osv_scan_database_errors(tmp_path):
         "quotes: line 1 column 2 (char 1))\n")
 
 
+def test_osv_scan_shows_progress_for_a_large_database_on_a_terminal(tmp_path):
+    import os
+    import pty
+    import zipfile
+
+    with zipfile.ZipFile(tmp_path / "all.zip", "w") as z:
+        for i in range(cli.PROGRESS_FROM + 1):
+            z.writestr(f"X-{i}.json", json.dumps({"id": f"X-{i}", "affected": []}))
+    main, child = pty.openpty()
+    process = subprocess.Popen([sys.executable, "-m", "ombrel", "osv-scan", str(tmp_path / "all.zip"), "pkg:pypi/a@1"],
+                               stderr=child, stdout=subprocess.DEVNULL, cwd=HERE)
+    os.close(child)
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(main, 1 << 16)
+        except OSError:  # the terminal's other end is closed
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    assert process.wait(timeout=60) == 0
+    shown = shown.decode()
+    assert shown.endswith(f"\rombrel: reading advisories: {cli.PROGRESS_FROM + 1}/{cli.PROGRESS_FROM + 1}\r\n")
+
+
 def test_the_console_script_is_cli_main():
     from importlib import metadata
 

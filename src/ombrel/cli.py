@@ -11,6 +11,7 @@ import inspect
 import json
 import os
 import sys
+import zipfile
 from collections.abc import Callable, Sequence
 from typing import Any, NamedTuple
 
@@ -173,6 +174,8 @@ def _osv(args: argparse.Namespace) -> Outcome:
 
 
 def _show_progress(done: int, total: int) -> None:
+    if done % 100 and done != total:
+        return
     end = "\n" if done == total else ""
     print(f"\rombrel: reading advisories: {done}/{total}", end=end, file=sys.stderr, flush=True)
 
@@ -203,10 +206,14 @@ def _osv_scan(args: argparse.Namespace) -> Outcome:
 
 
 def _count_files(path: str) -> int:
-    """How many files a database path holds, as a guess at its size; 0 when unknown."""
+    """How many files a database holds, as a measure of its size; 0 when that is unknown."""
     if os.path.isdir(path):
         return sum(len(files) for _, _, files in os.walk(path))
-    return PROGRESS_FROM + 1 if os.path.getsize(path) > 1 << 22 else 0
+    try:
+        with zipfile.ZipFile(path) as archive:
+            return len(archive.infolist())
+    except (zipfile.BadZipFile, OSError):
+        return 0
 
 
 # ---- the parser ----
