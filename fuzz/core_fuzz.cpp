@@ -19,14 +19,16 @@
 #include "bump.hpp"
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
+#include "merge_sort.hpp"
 #include "osv.hpp"
 #include "osv_database.hpp"
 #include "purl.hpp"
 #include "ranges.hpp"
+#include "stable.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
 #include "text.hpp"
-#include "vers.hpp"
+#include "vers_standard.hpp"
 #include "version_key.hpp"
 #include "version_set.hpp"
 
@@ -568,7 +570,7 @@ void native(const Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
-  switch (in.target % 9) {
+  switch (in.target % 13) {
     case 0:
       generic(in);
       break;
@@ -594,6 +596,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       shortcuts(in);
       break;
     case 8:
+      bumps(in);
+      break;
+    case 9:
+      sorting(in);
+      break;
+    case 10:
+      stable(in);
+      break;
+    case 11:
+      across(in);
+      break;
+    case 12:
       osv(in);
       break;
     case 12:

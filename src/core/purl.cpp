@@ -4,7 +4,6 @@
 
 #include "message.hpp"
 #include "text.hpp"
-#include "vers_standard.hpp"
 
 namespace ombrel {
 

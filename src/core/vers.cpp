@@ -4,6 +4,7 @@
 
 #include "message.hpp"
 #include "text.hpp"
+#include "vers_standard.hpp"
 
 namespace ombrel {
 
@@ -14,11 +15,7 @@ std::expected<Vers, std::string> Vers::parse(std::string_view text) {
   const std::size_t slash = rest.find('/');
   if (slash == std::string_view::npos)
     return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
-  auto eco = Ecosystem::from_str(rest.substr(0, slash));
-  if (!eco) return failure(eco);
-  auto range = RangeSet::parse(rest.substr(slash + 1));
-  if (!range) return failure(range);
-  return Vers{*eco, std::move(*range)};
+  return read_vers(text, rest.substr(0, slash), rest.substr(slash + 1));
 }
 
 std::expected<std::string, std::string> format_vers(std::string_view ecosystem,

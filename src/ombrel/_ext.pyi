@@ -1,7 +1,8 @@
 from typing import Any, final
 
-__all__: list[str] = []
+__all__ = ["vers_canonical"]
 
+def vers_canonical(vers: str) -> str: ...
 @final
 class _OsvIndex:
     def extend(self, advisories: list[dict[str, Any]]) -> None: ...

@@ -1,4 +1,5 @@
 // Package URLs, VERS specifiers and OSV advisories.
+#include "ext/ext_functions.hpp"
 #include "functions.hpp"
 #include "osv.hpp"
 #include "osv_database.hpp"
@@ -216,7 +217,7 @@ std::string quoted_key(Key key) {
 bool get_text(PyObject* dict, Key key, const Shape& shape, std::optional<std::string_view>& out,
               std::vector<Ref>& keep) {
   Ref value;
-  if (!get_item(dict, key, value)) return false;
+  if (!get_item(dict, key_object(key), value)) return false;
   out.reset();
   if (!value) return true;
   out = shape.text(value.get(), quoted_key(key));
@@ -270,14 +271,14 @@ bool read_range(PyObject* range, const Shape& shape, OsvRange& out, std::vector<
 
 // `out` = dict[key] checked to be a list, or empty when the key is missing; false on error.
 bool get_list(PyObject* dict, Key key, const Shape& shape, Ref& out, std::string_view what) {
-  return get_item(dict, key, out) && (!out || shape.list(out.get(), what));
+  return get_item(dict, key_object(key), out) && (!out || shape.list(out.get(), what));
 }
 
 // The entry's package as views (either may be missing), or false on error.
 bool read_package(PyObject* affected, const Shape& shape, std::optional<std::string_view>& eco,
                   std::optional<std::string_view>& name, std::vector<Ref>& keep) {
   Ref package;
-  if (!get_item(affected, kPackage, package)) return false;
+  if (!get_item(affected, key_object(kPackage), package)) return false;
   eco.reset();
   name.reset();
   if (!package) return true;
@@ -393,7 +394,7 @@ bool read_advisory(PyObject* obj, OsvAdvisory& out, std::vector<Ref>& keep) {
   }
   out.id = shape.advisory = *id;
   Ref withdrawn;
-  if (!get_item(obj, kWithdrawn, withdrawn)) return false;
+  if (!get_item(obj, key_object(kWithdrawn), withdrawn)) return false;
   out.withdrawn = static_cast<bool>(withdrawn);
   Ref affected;
   if (!get_list(obj, kAffected, shape, affected, "'affected'")) return false;
