@@ -28,6 +28,7 @@
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
 #include "text.hpp"
+#include "native/native.hpp"
 #include "vers_standard.hpp"
 #include "version_key.hpp"
 #include "version_set.hpp"
@@ -570,7 +571,7 @@ void native(const Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
-  switch (in.target % 13) {
+  switch (in.target % 14) {
     case 0:
       generic(in);
       break;
@@ -608,10 +609,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       across(in);
       break;
     case 12:
-      osv(in);
-      break;
-    case 12:
       native(in);
+      break;
+    case 13:
+      osv(in);
       break;
   }
   return 0;
