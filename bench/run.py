@@ -23,9 +23,11 @@ import platform
 import random
 import statistics
 import sys
+import tempfile
 import time
 import timeit
 from dataclasses import dataclass, field
+from pathlib import Path
 
 import ombrel
 
@@ -90,6 +92,8 @@ OSV_ENTRY = {
     ],
     "versions": ["3.2.20", "3.2.21", "4.2.8", "4.2.9", "4.2.10", "5.0.1", "5.0.2"],
 }
+# Real advisories for the database rows when the shared sample is beside the repository.
+OSV_DIR = Path(__file__).resolve().parents[2] / "shared" / "data" / "osv" / "PyPI"
 
 
 def release(rng: random.Random) -> list[int]:
@@ -295,7 +299,32 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
         packageurl=peer("packageurl", "packageurl parse", "PackageURL.from_string(p)",
                         "PackageURL.from_string(p)", e))
     row("osv_affected", "ombrel.osv_affected(v, entry)", {"v": "4.2.10", "entry": OSV_ENTRY})
+    osv_dir = advisory_dir(rng)
+    db = ombrel.OsvDatabase.load(osv_dir)
+    db.add({"id": "PYSEC-BENCH", "affected": [OSV_ENTRY]})
+    row("OsvDatabase.query", "db.query(p)", {"db": db, "p": "pkg:pypi/django@4.2.10"})
+    e = {"d": osv_dir, "json": json, "Path": Path, "OsvDatabase": ombrel.OsvDatabase}
+    row("OsvDatabase.load directory", "OsvDatabase.load(d)", e)
+    row("json.loads of the same files",
+        "[json.loads(p.read_bytes()) for p in sorted(Path(d).rglob('*.json'))]", e)
     return floor, ours, theirs
+
+
+def advisory_dir(rng: random.Random) -> str:
+    """The shared PyPI advisories, or as many made up in a temporary directory."""
+    if OSV_DIR.is_dir():
+        return str(OSV_DIR)
+    root = Path(tempfile.mkdtemp(prefix="ombrel-bench-"))
+    for i in range(650):
+        versions = sorted({f"{rng.randrange(5)}.{rng.randrange(20)}.{rng.randrange(10)}" for _ in range(40)})
+        events = [{"introduced": "0"}, {"fixed": versions[-1]}]
+        advisory = {"id": f"PYSEC-{i}", "summary": "x" * rng.randrange(200, 2000), "affected": [
+            {"package": {"ecosystem": "PyPI", "name": f"pkg{i % 260}"}, "versions": versions[:-1],
+             "ranges": [{"type": "GIT", "events": [{"introduced": "0"}, {"fixed": "ab" * 20}]},
+                        {"type": "ECOSYSTEM", "events": events}]}]}
+        (root / f"pkg{i % 260}").mkdir(exist_ok=True)
+        (root / f"pkg{i % 260}" / f"PYSEC-{i}.json").write_text(json.dumps(advisory, indent=1))
+    return str(root)
 
 
 # ---- measurement ----
@@ -383,6 +412,10 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
     for kind in ("release", "pre-release"):
         add(f"compare generic {kind}, times faster than libversion",
             faster(f"compare generic {kind}", "libversion"), 1, False)
+    add("OsvDatabase.query, x one osv_affected call on one entry",
+        ours["OsvDatabase.query"].ns / ours["osv_affected"].ns, 3, True)
+    add("OsvDatabase.load of a directory, x json alone reading the same files",
+        ours["OsvDatabase.load directory"].ns / ours["json.loads of the same files"].ns, 1.5, True)
     per = {m: ours[f"sort_versions n={m}"].ns / m for m in sizes}
     if len(sizes) > 1:
         lo, hi = sizes[0], sizes[-1]

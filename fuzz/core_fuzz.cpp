@@ -20,8 +20,10 @@
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
 #include "merge_sort.hpp"
+#include "osv.hpp"
+#include "osv_database.hpp"
+#include "purl.hpp"
 #include "ranges.hpp"
-#include "security.hpp"
 #include "stable.hpp"
 #include "strategies/maven.hpp"
 #include "strategies/registry.hpp"
@@ -329,6 +331,57 @@ void vers(const Input& in) {
   check(same_range(back->range, *range), "build_vers keeps the range");
 }
 
+// An OSV range of events made from the texts after the first, which is the version: each
+// text's first byte picks the event's kind (and, from the first event's, the range type), the
+// rest is its value. The one-shot evaluation, the read rule and the database must agree, and
+// under a transitive ordering the answer cannot depend on the order events are listed in.
+void osv(const Input& in) {
+  OsvRange range;
+  for (std::size_t i = 1; i < in.texts.size(); ++i) {
+    const std::string_view t = in.texts[i];
+    if (t.empty()) continue;
+    const auto byte = static_cast<unsigned char>(t[0]);
+    if (range.events.empty()) range.type = static_cast<OsvRangeType>(byte / 4 % 3);
+    range.events.push_back({static_cast<OsvEventKind>(byte % 4), t.substr(1)});
+  }
+  const std::string_view version = in.text(0);
+  const auto hit = osv_range_contains(range, in.eco, version);
+  if (!hit) check(!hit.error().empty(), "an OSV error has a message");
+  const auto rule = OsvRangeRule::read(range, in.eco);
+  const auto parsed = parse_for_ecosystem(osv_ordering(range.type, in.eco), version);
+  if (hit && rule && parsed)
+    check(rule->holds(*parsed) == *hit, "a read range holds what the one-shot evaluation does");
+
+  // Listing order matters only between events at equal versions.
+  if (hit && one_of(rule ? rule->ordering : in.eco, kTransitive)) {
+    OsvRange reversed = range;
+    std::ranges::reverse(reversed.events);
+    bool distinct = true;
+    for (std::size_t i = 0; rule && i < rule->events.size(); ++i)
+      for (std::size_t j = i + 1; j < rule->events.size(); ++j)
+        if (!rule->before(rule->events[i], rule->events[j]) &&
+            !rule->before(rule->events[j], rule->events[i]))
+          distinct = false;
+    const auto again = osv_range_contains(reversed, in.eco, version);
+    if (distinct) check(again.has_value() && *again == *hit, "events are walked in version order");
+  }
+
+  // The database answers as the evaluation, for a package of the fuzzed ecosystem.
+  OsvDatabase db;
+  OsvAdvisory advisory{"FUZZ-1", false, {OsvAffected{"generic", "p", {range}, {}}}};
+  if (one_of(in.eco, kTransitive)) advisory.affected[0].ecosystem = in.eco.as_str();
+  db.add(advisory);
+  db.add(advisory);  // replaces the first
+  check(db.size() == 1, "an advisory added again replaces the earlier one");
+  const auto eco = osv_ecosystem(advisory.affected[0].ecosystem);
+  const auto ids = db.query(osv_package(advisory.affected[0].ecosystem, "p", version));
+  if (eco) {
+    const auto want = osv_range_contains(range, *eco, version);
+    if (ids && want) check((ids->size() == 1) == *want, "the database answers as osv_range_contains");
+  }
+  if (const auto package = osv_package_of_purl(version); package) (void)db.query(*package);
+}
+
 // Deep nesting is reached far more often when each byte stands for a Maven token.
 void maven(const Input& in) {
   static constexpr std::string_view kTokens[] = {
@@ -518,7 +571,7 @@ void native(const Input& in) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Input in = split(data, size);
-  switch (in.target % 13) {
+  switch (in.target % 14) {
     case 0:
       generic(in);
       break;
@@ -557,6 +610,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       break;
     case 12:
       native(in);
+      break;
+    case 13:
+      osv(in);
       break;
   }
   return 0;

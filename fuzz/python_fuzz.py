@@ -176,7 +176,8 @@ class Gen:
         def event():
             return {self.pick(["introduced", "fixed", "last_affected", "limit"]): self.text()}
 
-        ranges = [{"type": "ECOSYSTEM", "events": [event() for _ in range(self.int(0, 4))]}
+        ranges = [{"type": self.pick(["ECOSYSTEM", "SEMVER", "GIT", "other"]),
+                   "events": [event() for _ in range(self.int(0, 4))]}
                   for _ in range(self.int(0, 3))]
         entry = {"package": {"ecosystem": self.pick(ECOSYSTEMS)}, "ranges": ranges,
                  "versions": [self.text() for _ in range(self.int(0, 2))]}
@@ -283,6 +284,40 @@ def call_member(g):
     return Version.from_dict({"raw": g.text(), "ecosystem": g.pick(ECOSYSTEMS)})
 
 
+def check_osv_database(g):
+    """The database answers as osv_affected does for a one-entry advisory, and its file reader
+    refuses what is not an advisory with ValueError alone."""
+    entry = dict(g.osv())
+    ecosystem = g.pick(["PyPI", "npm", "Go", "Debian:12", "crates.io", "generic", "nosuch"])
+    entry["package"] = {"ecosystem": ecosystem, "name": "p"}
+    advisory = {"id": "A", "affected": [entry]} if g.int(0, 3) else g.value()
+    try:
+        db = ombrel.OsvDatabase([advisory])
+    except ValueError:  # a shape that is not an advisory's, or a lone surrogate
+        db, advisory = ombrel.OsvDatabase(), None
+    version = g.text()
+    try:
+        expected = ombrel.osv_affected(version, entry)
+    except ValueError:
+        expected = None
+    try:
+        got = db.query_package(ecosystem, "p", version)
+    except ValueError:
+        got = None
+    if got is not None:
+        assert got in ([], ["A"]), got
+        if expected is not None and advisory is not entry and isinstance(advisory, dict):
+            assert (got == ["A"]) is expected, (version, entry)
+    try:
+        ombrel.osv_database._advisories(g.fdp.ConsumeUnicode(g.int(0, 64)).encode("utf-8", "surrogatepass"))
+    except ValueError:
+        pass
+    try:
+        db.query(g.pick(["pkg:", "pkg:pypi/p@", "pkg:deb/debian/p@1?distro=", ""]) + g.text())
+    except ValueError:
+        pass
+
+
 def call_function(g):
     fn = g.pick(FUNCTIONS)
     args = [g.value() for _ in range(g.int(0, 4))]
@@ -293,10 +328,12 @@ def call_function(g):
 def one_input(fdp):
     g = Gen(fdp)
     for _ in range(g.int(1, 4)):
-        k = g.int(0, 10)
+        k = g.int(0, 11)
         try:
             if k == 0:
                 check_version_invariants(g)
+            elif k == 11:
+                check_osv_database(g)
             elif k == 1:
                 check_compare(g)
             elif k == 10:

@@ -95,3 +95,14 @@ def assert_transitive(texts, ecosystem):
 def texts_from_parts(rng, count, parts):
     """`count` texts, each one choice from every list in `parts`, joined."""
     return ["".join(rng.choice(p) for p in parts) for _ in range(count)]
+
+
+OSV_DATA = DATA.parent / "osv"
+
+
+def osv_data(name):
+    """A path in the shared OSV sample, or a skip when it is absent."""
+    path = OSV_DATA / name
+    if not path.exists():
+        pytest.skip(f"{path} not available")
+    return path

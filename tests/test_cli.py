@@ -119,10 +119,9 @@ def test_osv_reads_each_entry_with_its_own_ecosystem_and_package_name(tmp_path):
     path.write_text(json.dumps({"id": "TEST-1", "affected": [
         entry("PyPI", "lib", {"introduced": "1.0"}, {"fixed": "1.2"}),
         entry("Debian:12", "python3-lib", {"introduced": "0"}, {"fixed": "1.2~rc1"}),
-        # GIT events are commit hashes, which the library alone would read as versions
+        # GIT events are commit hashes, which the library passes over
         entry("PyPI", "lib", {"introduced": "0"}, {"fixed": "6e4d1a2b"}, range_type="GIT"),
     ]}), encoding="utf-8")
-    assert ombrel.osv_affected("4.2", entry("PyPI", "lib", {"introduced": "0"}, {"fixed": "6e4d1a2b"})) is True
     # 1.1 only in the first entry; 1.2~beta only in the second, as Debian orders it
     assert [run("osv", str(path), v)[0] for v in ("1.1", "1.2~beta", "1.2", "4.2")] == [0, 0, 1, 1]
     picked = [("lib", "0.5"), ("python3-lib", "0.5"), ("Lib", "1.1"), ("lib", "1.1")]
@@ -153,6 +152,76 @@ GO = {"affected": [entry("Go", "m", {"introduced": "0"}, {"fixed": "1.2.0"})]}
 def test_osv_reads_stdin_and_rejects_what_is_not_an_advisory(args, content, expected):
     stdin = content if isinstance(content, bytes) else json.dumps(content).encode()
     assert run(*args, stdin=stdin) == expected
+
+
+SCAN_DB = [
+    {"id": "PYSEC-9", "affected": [entry("PyPI", "Django", {"introduced": "4.2"}, {"fixed": "4.2.11"})]},
+    {"id": "PYSEC-8", "affected": [entry("PyPI", "django", {"introduced": "0"}, {"fixed": "5.0"})]},
+    {"id": "GO-1", "affected": [entry("Go", "golang.org/x/net", {"introduced": "0"}, {"fixed": "0.23.0"}, range_type="SEMVER")]},
+]
+
+
+@pytest.mark.parametrize(
+    "args, stdin, result",
+    [
+        (["pkg:pypi/django@4.2.10", "pkg:pypi/django@5.0", "pkg:golang/golang.org/x/net@v0.22.0"], b"",
+         (1, "pkg:pypi/django@4.2.10\tPYSEC-8,PYSEC-9\npkg:golang/golang.org/x/net@v0.22.0\tGO-1\n", "")),
+        ([], b" pkg:pypi/django@5.0\r\n\npkg:pypi/flask@1.0\n", (0, "", "")),
+        (["--json", "pkg:pypi/django@4.2.11", "pkg:pypi/flask@1"], b"",
+         (1, '{"pkg:pypi/django@4.2.11": ["PYSEC-8"], "pkg:pypi/flask@1": []}\n', "")),
+        # a purl in error is reported and the others still answered
+        (["pkg:pypi/django", "pkg:pypi/django@4.2", "pkg:github/a/b@1"], b"",
+         (2, "pkg:pypi/django@4.2\tPYSEC-8,PYSEC-9\n",
+          "ombrel: error: pkg:pypi/django: purl 'pkg:pypi/django' has no version\n"
+          "ombrel: error: pkg:github/a/b@1: no OSV ecosystem for purl type 'github'\n")),
+        (["--json", "pkg:pypi/django@x"], b"",
+         (2, '{"pkg:pypi/django@x": null}\n',
+          "ombrel: error: pkg:pypi/django@x: PEP 440 version must start with a digit: 'x'\n")),
+    ],
+)
+def test_osv_scan(tmp_path, args, stdin, result):
+    (tmp_path / "db").mkdir()
+    for a in SCAN_DB:
+        (tmp_path / "db" / f"{a['id']}.json").write_text(json.dumps(a), encoding="utf-8")
+    flags = [a for a in args if a.startswith("--")]
+    purls = [a for a in args if not a.startswith("--")]
+    assert run("osv-scan", *flags, str(tmp_path / "db"), *purls, stdin=stdin) == result
+
+
+def test_osv_scan_database_errors(tmp_path):
+    assert run("osv-scan", str(tmp_path / "none"), "pkg:pypi/a@1") == (
+        2, "", f"ombrel: error: {tmp_path / 'none'}: No such file or directory\n")
+    (tmp_path / "bad.json").write_bytes(b"{")
+    assert run("osv-scan", str(tmp_path), "pkg:pypi/a@1") == (
+        2, "", f"ombrel: error: {tmp_path / 'bad.json'}: not JSON (Expecting property name enclosed in double "
+        "quotes: line 1 column 2 (char 1))\n")
+
+
+def test_osv_scan_shows_progress_for_a_large_database_on_a_terminal(tmp_path):
+    import os
+    import pty
+    import zipfile
+
+    with zipfile.ZipFile(tmp_path / "all.zip", "w") as z:
+        for i in range(cli.PROGRESS_FROM + 1):
+            z.writestr(f"X-{i}.json", json.dumps({"id": f"X-{i}", "affected": []}))
+    main, child = pty.openpty()
+    process = subprocess.Popen([sys.executable, "-m", "ombrel", "osv-scan", str(tmp_path / "all.zip"), "pkg:pypi/a@1"],
+                               stderr=child, stdout=subprocess.DEVNULL, cwd=HERE)
+    os.close(child)
+    shown = b""
+    while True:
+        try:
+            chunk = os.read(main, 1 << 16)
+        except OSError:  # the terminal's other end is closed
+            break
+        if not chunk:
+            break
+        shown += chunk
+    os.close(main)
+    assert process.wait(timeout=60) == 0
+    shown = shown.decode()
+    assert shown.endswith(f"\rombrel: reading advisories: {cli.PROGRESS_FROM + 1}/{cli.PROGRESS_FROM + 1}\r\n")
 
 
 def test_the_console_script_is_cli_main():

@@ -59,22 +59,57 @@ def events(text):
 @pytest.mark.parametrize(
     "text, affected, unaffected",
     [
-        ("i1.0 f1.2 i2.0 f2.2", "1.0 1.1 2.0 2.1", "0.9 1.2 1.5 2.2 3"), ("i0 f2.0", "0 1.9", "2.0"),
-        ("f2.0", "0.1 1.9", "2.0"), ("i1.0", "1.0 99", "0.9"), ("i1.0 l1.4", "1.0 1.4", "1.4.1 0.9"),
-        ("l1.0 i2.0", "0.5 1.0 2.0", "1.5"),
-        ("i1.0 i2.0 f3.0", "1.5", "3.0"),  # a start while an interval is open is ignored: the earlier one stays
-        ("i1.0 f1.2 f1.5", "1.1", "1.3"),  # a close with nothing open, once an interval exists, is ignored
-        ("f2.0 f3.0", "1.0", "2.5"), ("i1.0 f1.2 l1.5", "1.1", "1.3 1.5"), ("i1.0 f1.2 i2.0", "1.1 5", "1.5"),
-        ("i0 f1.0 i2.0", "0.5 3", "1.5"), ("i1.0 f1.2 i0", "0.5 1.5", ""),
-        # within one event: introduced, then fixed, then last_affected, whatever the dict order
+        ("i1.0 f1.2 i2.0 f2.2", "1.0 1.1 2.0 2.1", "0.9 1.2 1.5 2.2 3"),
+        ("i2.0 f2.2 i1.0 f1.2", "1.0 1.1 2.0 2.1", "0.9 1.2 1.5 2.2 3"),  # events are put in version order
+        ("f1.2 i1.0", "1.0 1.1", "0.9 1.2"), ("i0 f2.0", "0 1.9", "2.0"), ("i1.0", "1.0 99", "0.9"),
+        ("i1.0 l1.4", "1.0 1.4", "1.4.1 0.9"), ("i1.0 i2.0 f3.0", "1.5", "0.5 3.0"),
+        ("i1.0 f1.2 l1.5", "1.1", "1.3 1.5"), ("i0 f1.0 i2.0", "0.5 3", "1.5"),
+        # a fixed or last_affected before any introduced reads as if introduced "0" came first
+        ("f2.0", "0.1 1.9", "2.0"), ("l1.0 i2.0", "0.5 1.0 2.0", "1.5"), ("f2.0 f3.0", "1.0", "2.5"),
+        ("i1.0 f1.2 i0", "0.5 1.1", "1.5"),  # introduced "0" goes first wherever it is listed
+        # events at equal versions keep their list order ("1.0" equals "1.0.0" here)
+        ("i1.0.0 f1.0", "", "0.5 1.0 2"), ("f1.0 i1.0.0", "0.5 1.0 2", ""), ("i0.0 f0", "", "0 0.0 1"),
         ("f1.2,i1.0", "1.1", "0.9 1.2"), ("i1.0 l1.5,f1.2", "1.1", "1.3"),
-        ("i0.0 f0", "", "0 0.0 1"),  # "0" is no lower bound only when introduced
-        ("i1.0,m1.5", "2", "0.5"),
+        # limits: below at least one of them, "*" being none
+        ("i1.0,m1.5", "1.0 1.4", "0.5 1.5 2"), ("i0 m1.0 m3.0", "0.5 2.9", "3.0"), ("i1.0 m* m1.5", "1.0 7", "0.9"),
     ],
 )
-def test_events_read_in_order_as_intervals(text, affected, unaffected):
+def test_events_walked_in_version_order(text, affected, unaffected):
     for version in affected.split() + unaffected.split():
         assert osv_affected(version, entry("Go", *events(text)), "generic") is (version in affected.split()), version
+
+
+AIOHTTP = {  # PYSEC-2021-76: a GIT range first, as half of the PyPI entries have
+    "package": {"ecosystem": "PyPI", "name": "aiohttp"},
+    "ranges": [{"type": "GIT", "repo": "https://github.com/aio-libs/aiohttp",
+                "events": [{"introduced": "0"}, {"fixed": "2545222a3853e31ace15d87ae0e2effb7da0c96b"}]},
+               {"type": "ECOSYSTEM", "events": [{"introduced": "0"}, {"fixed": "3.7.4"}]}],
+}
+GO = {"package": {"ecosystem": "Go", "name": "golang.org/x/net"},
+      "ranges": [{"type": "SEMVER", "events": [{"introduced": "0"}, {"fixed": "0.23.0"}]}]}
+
+
+def typed(range_type, ecosystem, text):
+    return {"package": {"ecosystem": ecosystem}, "ranges": [{"type": range_type, "events": events(text)}]}
+
+
+@pytest.mark.parametrize(
+    "affected, ecosystem, version, expected",
+    [
+        (AIOHTTP, None, "3.7.4", False), (AIOHTTP, None, "3.7.3", True), (AIOHTTP, None, "3.7.4.post0", False),
+        # a GIT range is passed over, whatever its commits look like
+        (typed("GIT", "PyPI", "ie0f1"), None, "1.0", False), (typed("GIT", "PyPI", "i0"), None, "1.0", False),
+        # SEMVER: SemVer precedence, with or without "v", whatever the ecosystem
+        (GO, None, "0.22.0", True), (GO, None, "v0.22.0", True), (GO, None, "v0.23.0", False),
+        (GO, None, "0.23.0-rc.1", True), (GO, None, "0.0.0-20210101000000-abcdef123456", True),
+        (GO, "debian", "0.23.0+b1", False),
+        (typed("ECOSYSTEM", "Debian", "f1.0.1"), None, "1.0.1-rc.1", False),
+        (typed("SEMVER", "Debian", "fv1.0.1"), None, "1.0.1-rc.1", True),
+        (typed("SomeDay", "Debian", "f1.0"), None, "1.0~rc1", True),  # an unknown type: the ecosystem's order
+    ],
+)
+def test_range_types(affected, ecosystem, version, expected):
+    assert osv_affected(version, affected, ecosystem) is expected
 
 
 @pytest.mark.parametrize(
@@ -83,7 +118,11 @@ def test_events_read_in_order_as_intervals(text, affected, unaffected):
         ("pypi", "pep440"), ("PYPI:extra", "pep440"), ("Debian:13:extra", "debian"), ("Ubuntu:22.04:LTS", "debian"),
         ("ubuntu:Pro:18.04:LTS", "debian"), ("Alpine:v3.19", "alpine"), ("Rocky Linux:9", "rpm"),
         ("AlmaLinux:8", "rpm"), ("Red Hat:enterprise_linux:9::appstream", "rpm"), ("red hat", "rpm"),
-        ("Maven", "maven"), ("crates.io", "crates"), ("Packagist", "composer"),
+        ("Maven", "maven"), ("crates.io", "crates"), ("Packagist", "composer"), ("Go", "go"), ("SwiftURL", "swift"),
+        ("Pub", "dart"), ("RubyGems", "ruby"), ("NuGet", "nuget"), ("Hex", "hex"), ("CRAN", "cran"),
+        ("Wolfi", "alpine"), ("Chainguard", "alpine"), ("openSUSE:Tumbleweed", "rpm"), ("SUSE:Linux Enterprise 15", "rpm"),
+        ("Photon OS:5.0", "rpm"), ("Mageia:9", "rpm"), ("openEuler:22.03-LTS", "rpm"), ("Hackage", "generic"),
+        ("GHC", "generic"),
     ],
 )
 def test_osv_ecosystem_names_choose_the_ordering(osv_name, ecosystem):
@@ -118,8 +157,7 @@ def test_osv_ecosystem_names_choose_the_ordering(osv_name, ecosystem):
         # a range that does not hold hands over to "versions"
         (entry("npm", {"introduced": "1.0.0"}, versions=["0.5.0"]), None, "0.5.0", True),
         # an interval bounded by nothing holds every version, unparsed
-        (entry("npm", {"introduced": "0"}, {"introduced": "1.0"}), None, "garbage", True),
-        (entry("npm", {"introduced": "0", "limit": "1.0"}), None, "", True),
+        (entry("npm", {"introduced": "0"}, {"introduced": "0"}), None, "garbage", True),
         # ranges whose events carry no bound are passed over
         (entry("npm", {"limit": "2.0"}, versions=["x"]), None, "garbage", False),
         (entry("npm", versions=["x"]), None, "x", True),
@@ -135,9 +173,19 @@ def test_osv_ecosystem_names_choose_the_ordering(osv_name, ecosystem):
         (entry("npm", {"introduced": "0"}), "auto", "1.0", unsupported("auto")),
         # bounds go through the range parser and the ecosystem
         (entry("npm", {"introduced": "1.0"}), None, "1.5.0", "Expected 3 parts, got 2"),
-        (entry("npm", {"introduced": ""}), None, "1.5.0", "missing version in comparator '>='"),
-        (entry("npm", {"fixed": "1.0.0 2.0.0"}), None, "1.5.0",
-         "invalid comparator: '2.0.0'; expected operator (>=, <=, >, <, ==, !=) followed by version"),
+        # event values are versions, not range text
+        (entry("npm", {"introduced": ""}), None, "1.5.0", "Expected 3 parts, got 1"),
+        (entry("npm", {"fixed": "1.0.0 2.0.0"}), None, "1.5.0", "Expected 3 parts, got 5"),
+        # every event value is read, limits included, once the range needs the version
+        (entry("npm", {"introduced": "1.0.0"}, {"fixed": "2.0"}), None, "0.5.0", "Expected 3 parts, got 2"),
+        (entry("npm", {"introduced": "0", "limit": "2"}), None, "0.5.0", "Expected 3 parts, got 1"),
+        (entry("npm", {"introduced": "0"}, {"introduced": "0", "limit": "2.0.0"}), None, "garbage",
+         "Expected 3 parts, got 1"),
+        (entry("Go", {"introduced": "0"}, {"fixed": "1.0.0"}), None, "0.5.0",
+         "Go version must start with a lowercase 'v' prefix: '0.5.0'"),
+        # the ecosystem is resolved first, whatever the range types
+        ({"package": {"ecosystem": "OSS-Fuzz"}, "ranges": [{"type": "GIT", "events": []}]}, None, "1.0",
+         unsupported("oss-fuzz")),
         # the range is evaluated before "versions", which would have matched
         (entry("npm", {"introduced": "1.0.0"}, {"fixed": "2.0.0"}, versions=["garbage"]), None, "garbage",
          "Expected 3 parts, got 1"),
@@ -165,6 +213,8 @@ def ranges(*rs):
         (ranges({"events": [{"introduced": "0"}, {"introduced": 1.0}]}), "float", "str"),
         (ranges({"events": [{"fixed": "1"}, {"fixed": None}]}), "NoneType", "str"),
         (ranges({"events": [{"introduced": "5"}]}, 7), "int", "dict"),  # a later range, as nothing earlier matched
+        (ranges({"type": 5, "events": []}), "int", "str"), (ranges({"events": [{"limit": 1}]}), "int", "str"),
+        (ranges({"type": "GIT", "events": [{"fixed": None}]}), "NoneType", "str"),
     ],
 )
 def test_json_shape_errors_are_type_errors(affected, type_name, expected):

@@ -56,6 +56,10 @@ OSV = {
                {"events": [{"introduced": "0"}, {"last_affected": "0.5.0"}]}],
     "versions": ["3.0.0", BIG],
 }
+ADVISORIES = [{"id": "A", "affected": [{**OSV, "package": {"ecosystem": "npm", "name": "w"}}]},
+              {"id": "B", "affected": [{"package": {"ecosystem": "npm", "name": "w"},
+                                        "ranges": [{"events": [{"fixed": "1.0"}]}]}]}]
+DB = ombrel.OsvDatabase(ADVISORIES[:1])
 
 # (callable, args, kwargs): successes first, then each kind of failure.
 CASES = [
@@ -129,6 +133,14 @@ CASES = [
     (ombrel.osv_affected, ("1", LyingDict(versions=["1", 2])), {}),
     (ombrel.osv_affected, ("1", {"ranges": [{"events": [{"fixed": "1.0 2.0"}]}]}), {}),
     (ombrel.osv_affected, ("1", []), {}),
+    (ombrel.OsvDatabase, (ADVISORIES,), {}),
+    (ombrel.OsvDatabase, ([{"id": "C", "affected": [{"ranges": [None]}]}],), {}),
+    (DB.add, (ADVISORIES[0],), {}),  # replaces itself: the index must not grow
+    (DB.query, ("pkg:npm/w@1.1.0",), {}),
+    (DB.query, ("pkg:npm/w@" + BIG,), {}),
+    (DB.query, ("pkg:npm/w",), {}),
+    (DB.query_package, ("npm", "w", "3.0.0"), {}),
+    (DB.query_package, ("npm", "w", SURROGATE), {}),
     (ombrel.bump_major, (BIG,), {}),
     (ombrel.bump_minor, ("1.2.3",), {}),
     (ombrel.bump_patch, ("18446744073709551615.0.18446744073709551615",), {}),

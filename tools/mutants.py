@@ -37,7 +37,10 @@ COVERS = {
     "src/core/siphash": ["test_version"],
     "src/core/unicode": ["test_maven", "test_ecosystems", "test_ranges", "test_generic"],
     "src/core/ranges": ["test_ranges", "test_vers", "test_osv", "test_hostile"],
-    "src/core/security": ["test_purl", "test_vers", "test_osv", "test_hostile"],
+    "src/core/purl": ["test_purl", "test_osv_database", "test_hostile"],
+    "src/core/vers": ["test_vers", "test_hostile"],
+    "src/core/osv": ["test_osv", "test_osv_database"],
+    "src/core/osv_database": ["test_osv_database"],
     "src/core/strategies/generic": CORE + ["test_stable", "test_collections"],
     "src/core/strategies/semver": ["test_semver", "test_fast_paths", "test_ranges", "test_hostile"],
     "src/core/strategies/pep440": ["test_pep440", "test_fast_paths", "test_version"],
@@ -57,7 +60,7 @@ COVERS = {
     "src/python/constraints": ["test_ranges", "test_frame", "test_hostile"],
     "src/python/conv": ["test_frame", "test_version", "test_collections", "test_hostile"],
     "src/python/pyversion": ["test_version", "test_frame", "test_collections"],
-    "src/python/security": ["test_osv", "test_purl", "test_vers", "test_hostile"],
+    "src/python/security": ["test_osv", "test_osv_database", "test_purl", "test_vers", "test_hostile"],
     "src/python/module": ["test_frame", "test_version"],
 }
 SLOW = {"test_cli", "test_docs", "test_readme"}

@@ -63,7 +63,7 @@ struct EcosystemRow {
   std::array<std::string_view, 3> aliases;
   const VersionStrategy* strategy;
   std::array<std::string_view, 2> purl_types;  // lower case
-  std::array<std::string_view, 3> osv_names;   // lower case; beyond the names above
+  std::array<std::string_view, 8> osv_names;   // lower case; beyond the names above
   // The type a standard VERS specifier names it by; its own name where the standard has none.
   std::string_view vers_type;
   // Its native range syntax; none yet means parse_native refuses it.

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "security.hpp"
+#include "vers.hpp"
 #include "version_set.hpp"
 
 namespace ombrel {

@@ -11,8 +11,9 @@ import inspect
 import json
 import os
 import sys
+import zipfile
 from collections.abc import Callable, Sequence
-from typing import Any
+from typing import Any, NamedTuple
 
 import ombrel
 
@@ -22,8 +23,19 @@ EXIT_ERROR = 2
 # What a shell reports for a process killed by SIGPIPE.
 EXIT_BROKEN_PIPE = 128 + 13
 
-# Whatever a subcommand returns: text to print, or the truth of a predicate.
-Outcome = str | bool
+# A database of more files than this shows its loading progress on a terminal.
+PROGRESS_FROM = 2000
+
+
+class Report(NamedTuple):
+    """Text to print and the exit status to end with."""
+
+    text: str
+    status: int
+
+
+# Whatever a subcommand returns: text to print, the truth of a predicate, or a report.
+Outcome = str | bool | Report
 
 
 class CliError(Exception):
@@ -48,15 +60,19 @@ def _read_stdin() -> str:
         raise CliError(f"standard input is not UTF-8: {e}") from None
 
 
-def _versions(args: argparse.Namespace) -> list[str]:
-    """The versions given as arguments or, when there are none, one per line of stdin.
+def _arguments_or_lines(given: list[str]) -> list[str]:
+    """The arguments given or, when there are none, one per line of stdin.
 
     Lines are stripped of surrounding white space and blank lines are skipped.
     """
-    if args.versions:
-        return list(args.versions)
+    if given:
+        return list(given)
     lines = (line.strip() for line in _read_stdin().split("\n"))
     return [line for line in lines if line]
+
+
+def _versions(args: argparse.Namespace) -> list[str]:
+    return _arguments_or_lines(args.versions)
 
 
 def _load_advisory(path: str) -> Any:
@@ -79,14 +95,6 @@ def _load_advisory(path: str) -> Any:
 def _package_name(entry: Any) -> Any:
     package = entry.get("package") if isinstance(entry, dict) else None
     return package.get("name") if isinstance(package, dict) else None
-
-
-def _without_git_ranges(entry: Any) -> Any:
-    """The entry without its GIT ranges, whose events are commit hashes rather than versions."""
-    if not isinstance(entry, dict) or not isinstance(entry.get("ranges"), list):
-        return entry
-    ranges = [r for r in entry["ranges"] if not (isinstance(r, dict) and r.get("type") == "GIT")]
-    return {**entry, "ranges": ranges}
 
 
 # ---- subcommands ----
@@ -162,10 +170,50 @@ def _osv(args: argparse.Namespace) -> Outcome:
         raise CliError("the advisory has no 'affected' list")
     if args.package is not None:
         entries = [e for e in entries if _package_name(e) == args.package]
-    return any(
-        ombrel.osv_affected(args.version, _without_git_ranges(entry), **_ecosystem(args))
-        for entry in entries
-    )
+    return any(ombrel.osv_affected(args.version, entry, **_ecosystem(args)) for entry in entries)
+
+
+def _show_progress(done: int, total: int) -> None:
+    if done % 100 and done != total:
+        return
+    end = "\n" if done == total else ""
+    print(f"\rombrel: reading advisories: {done}/{total}", end=end, file=sys.stderr, flush=True)
+
+
+def _osv_scan(args: argparse.Namespace) -> Outcome:
+    try:
+        large = sys.stderr.isatty() and _count_files(args.db) > PROGRESS_FROM
+        db = ombrel.OsvDatabase.load(args.db, progress=_show_progress if large else None)
+    except OSError as e:
+        raise CliError(f"{args.db}: {e.strerror}") from None
+    found: dict[str, list[str] | None] = {}
+    status = EXIT_TRUE
+    for purl in _arguments_or_lines(args.purls):
+        try:
+            ids = db.query(purl)
+        except ValueError as e:
+            print(f"ombrel: error: {purl}: {e}", file=sys.stderr)
+            found[purl] = None
+            continue
+        found[purl] = ids
+        if ids and status == EXIT_TRUE:
+            status = EXIT_FALSE
+    if None in found.values():
+        status = EXIT_ERROR
+    if args.json:
+        return Report(json.dumps(found) + "\n", status)
+    return Report("".join(f"{p}\t{','.join(ids)}\n" for p, ids in found.items() if ids), status)
+
+
+def _count_files(path: str) -> int:
+    """How many files a database holds, as a measure of its size; 0 when that is unknown."""
+    if os.path.isdir(path):
+        return sum(len(files) for _, _, files in os.walk(path))
+    try:
+        with zipfile.ZipFile(path) as archive:
+            return len(archive.infolist())
+    except (zipfile.BadZipFile, OSError):
+        return 0
 
 
 # ---- the parser ----
@@ -345,6 +393,26 @@ def build_parser() -> argparse.ArgumentParser:
     )
     p.add_argument("file", metavar="FILE")
     p.add_argument("version", metavar="VERSION")
+
+    p = _add(
+        sub,
+        "osv-scan",
+        _osv_scan,
+        "print the OSV advisories that affect each package URL",
+        "ombrel osv-scan osv/PyPI pkg:pypi/django@4.2.10",
+        "DB is a directory of OSV advisories (*.json, searched recursively), a .zip of them\n"
+        "(as OSV exports each ecosystem) or one .json file. With no PURL arguments the purls\n"
+        "are read from standard input, one per line. Prints each affected purl, a tab and its\n"
+        "advisory ids joined by ','. Exits 1 when any purl is affected, 0 when none, and 2\n"
+        "when the database or any purl is in error (after answering the others).",
+    )
+    p.add_argument(
+        "--json",
+        action="store_true",
+        help="print one JSON object mapping every purl to its ids (null for one in error)",
+    )
+    p.add_argument("db", metavar="DB")
+    p.add_argument("purls", metavar="PURL", nargs="*")
     return parser
 
 
@@ -354,9 +422,10 @@ def main(argv: Sequence[str] | None = None) -> int:
         outcome = args.run(args)
         if isinstance(outcome, bool):
             return EXIT_TRUE if outcome else EXIT_FALSE
-        sys.stdout.write(outcome)
+        report = outcome if isinstance(outcome, Report) else Report(outcome, EXIT_TRUE)
+        sys.stdout.write(report.text)
         sys.stdout.flush()
-        return EXIT_TRUE
+        return report.status
     except (CliError, ValueError, TypeError) as e:
         print(f"ombrel: error: {e}", file=sys.stderr)
         return EXIT_ERROR

@@ -1,9 +1,11 @@
 // Package URLs, VERS specifiers and OSV advisories.
-#include "security.hpp"
-
 #include "ext/ext_functions.hpp"
 #include "functions.hpp"
+#include "osv.hpp"
+#include "osv_database.hpp"
+#include "purl.hpp"
 #include "text.hpp"
+#include "vers.hpp"
 
 namespace ombrel::py {
 
@@ -19,18 +21,24 @@ enum Key : std::uint8_t {
   kQualifiers,
   kSubpath,
   kEcosystem,
-  // osv_affected (and kEcosystem)
+  // osv_affected (and kType, kName, kEcosystem)
   kPackage,
   kRanges,
   kEvents,
   kIntroduced,
   kFixed,
   kLastAffected,
+  kLimit,
   kVersions,
+  // the database (and the keys above)
+  kId,
+  kAffected,
+  kWithdrawn,
 };
 constexpr const char* kKeyNames[] = {
     "type",    "namespace", "name",   "version",    "qualifiers", "subpath",       "ecosystem",
-    "package", "ranges",    "events", "introduced", "fixed",      "last_affected", "versions",
+    "package", "ranges",    "events", "introduced", "fixed",      "last_affected", "limit",
+    "versions", "id",        "affected", "withdrawn",
 };
 
 // The interned key string, made on first use and kept, like the function objects, for the
@@ -99,9 +107,10 @@ PyObject* parse_purl_impl(PyObject*, const Args& args) {
 PyObject* purl_ecosystem_impl(PyObject*, const Args& args) {
   const auto text = args.str(0);
   if (!text) return nullptr;
-  const auto p = PurlView::parse(*text);
+  const auto p = Purl::parse(*text);
   if (!p) return raise_value(p.error());
-  return new_str_or_none(ecosystem_name(ascii_lower(p->type)));
+  const auto eco = p->ecosystem();
+  return new_str_or_none(eco ? std::optional(eco->as_str()) : std::nullopt);
 }
 
 constexpr Param kBuildPurlParams[] = {{"package_type"},
@@ -120,9 +129,8 @@ PyObject* build_purl_impl(PyObject*, const Args& args) {
   if (!args.str_or_none(2, version) || !args.str_or_none(3, ns) ||
       !args.str_or_none(4, qualifiers) || !args.str_or_none(5, subpath))
     return nullptr;
-  if (trim(*type).empty() || trim(*name).empty())
-    return raise_value("package_type and name are required");
-  return new_str(format_purl(ascii_lower(*type), ns, *name, version, qualifiers, subpath));
+  const auto purl = build_purl(*type, ns, *name, version, qualifiers, subpath);
+  return purl ? new_str(*purl) : raise_value(purl.error());
 }
 
 // ---- VERS ----
@@ -134,14 +142,8 @@ PyObject* build_vers_impl(PyObject*, const Args& args) {
   if (!name) return nullptr;
   const auto range = args.str(1);
   if (!range) return nullptr;
-  const auto eco = eco_from_str(*name);
-  if (!eco) return nullptr;
-  if (const auto parsed = RangeSet::parse(*range); !parsed) return raise_value(parsed.error());
-  std::string out = "vers:";
-  out += eco->as_str();
-  out += '/';
-  out += trim(*range);
-  return new_str(out);
+  const auto vers = format_vers(*name, *range);
+  return vers ? new_str(*vers) : raise_value(vers.error());
 }
 
 constexpr Param kVersContainsParams[] = {{"vers"}, {"version"}};
@@ -176,124 +178,128 @@ PyObject* vers_canonical_impl(PyObject*, const Args& args) {
 
 // ---- OSV ----
 
-// Type checks that raise the TypeError of a mismatch.
-bool is_dict(PyObject* obj) {
-  if (PyDict_Check(obj)) return true;
-  raise_not_instance(obj, "dict");
-  return false;
-}
-bool is_list(PyObject* obj) {
-  if (PyList_Check(obj)) return true;
-  raise_not_instance(obj, "list");
-  return false;
-}
+// How a walk over advisory JSON meets a value of the wrong type. `osv_affected` raises the
+// TypeError of the mismatch; the database, reading advisories it was handed as data, a
+// ValueError that names the advisory and the key.
+struct Shape {
+  std::string_view advisory;  // the id, for the database; empty for osv_affected
+  bool database = false;
 
-// An OSV ecosystem name; a release qualifier after the first ':' ("Debian:12") is dropped.
-std::optional<Ecosystem> osv_ecosystem(std::string_view name) {
-  name = name.substr(0, name.find(':'));
-  if (const auto eco = Ecosystem::from_osv_name(name)) return eco;
-  return eco_from_str(name);
-}
-
-std::optional<Ecosystem> entry_ecosystem(PyObject* affected) {
-  Ref package;
-  if (!get_item(affected, key_object(kPackage), package)) return std::nullopt;
-  if (!package) return Ecosystem(Ecosystem::Generic);
-  if (!is_dict(package.get())) return std::nullopt;
-  Ref name;
-  if (!get_item(package.get(), key_object(kEcosystem), name)) return std::nullopt;
-  if (!name) return Ecosystem(Ecosystem::Generic);
-  const auto text = text_of(name.get());
-  if (!text) return std::nullopt;
-  return osv_ecosystem(*text);
-}
-
-// Writes a range's events as one range expression: each interval they describe is one
-// alternative.
-class IntervalWriter {
- public:
-  void introduced(std::string_view v) {
-    if (open_) return;  // the earlier start stays
-    begin();
-    open_ = true;
-    if (v == "0") return;  // no lower bound
-    (text_ += ">=") += v;
-    bounded_ = true;
+  bool dict(PyObject* obj, std::string_view what) const {
+    return PyDict_Check(obj) || fail(obj, "dict", "an object", what);
   }
-  // A "fixed" (op "<") or "last_affected" (op "<=") event.
-  void close(std::string_view op, std::string_view v) {
-    if (open_) {
-      if (bounded_) text_ += ',';
-    } else {
-      if (made_) return;
-      begin();  // closes an interval without a lower bound
+  bool list(PyObject* obj, std::string_view what) const {
+    return PyList_Check(obj) || fail(obj, "list", "a list", what);
+  }
+  std::optional<std::string_view> text(PyObject* obj, std::string_view what) const {
+    if (!PyUnicode_Check(obj) && !fail(obj, "str", "a string", what)) return std::nullopt;
+    return text_of(obj);
+  }
+  bool fail(PyObject* obj, const char* type, std::string_view json, std::string_view what) const {
+    if (!database) {
+      raise_not_instance(obj, type);
+      return false;
     }
-    (text_ += op) += v;
-    open_ = false;
+    std::string m(advisory);
+    if (!m.empty()) m += ": ";
+    ((m += what) += " is not ") += json;
+    raise_value(m);
+    return false;
   }
-  // The expression, or nothing when the events made no interval.
-  std::optional<std::string_view> finish() {
-    if (!made_) return std::nullopt;
-    if (open_ && !bounded_) text_ += '*';
-    return text_;
-  }
-
- private:
-  void begin() {
-    if (made_) text_ += " || ";
-    made_ = true;
-    bounded_ = false;
-  }
-
-  std::string text_;
-  bool made_ = false;
-  bool open_ = false;
-  bool bounded_ = false;
 };
 
-// Reads a range's events into `out`; false on error.
-bool range_expression(PyObject* range, IntervalWriter& out) {
-  if (!is_dict(range)) return false;
+std::string quoted_key(Key key) {
+  std::string q(1, '\'');
+  return (q += kKeyNames[key]) += '\'';
+}
+
+// `out` = dict[key] checked to be a str, or nothing when the key is missing; false on error.
+bool get_text(PyObject* dict, Key key, const Shape& shape, std::optional<std::string_view>& out,
+              std::vector<Ref>& keep) {
+  Ref value;
+  if (!get_item(dict, key_object(key), value)) return false;
+  out.reset();
+  if (!value) return true;
+  out = shape.text(value.get(), quoted_key(key));
+  if (!out) return false;
+  keep.push_back(std::move(value));
+  return true;
+}
+
+// The keys of an event, in the order of OsvEventKind.
+constexpr Key kEventKeys[] = {kIntroduced, kFixed, kLastAffected, kLimit};
+
+// Reads a range's type and events into `out` as views into the values, which `keep` holds (a
+// key's __eq__ may run Python code that empties the containers); false on error.
+bool read_range(PyObject* range, const Shape& shape, OsvRange& out, std::vector<Ref>& keep) {
+  if (!shape.dict(range, "a range")) return false;
+  std::optional<std::string_view> type;
+  if (!get_text(range, kType, shape, type, keep)) return false;
+  if (type) out.type = osv_range_type(*type);
   Ref events;
   if (!get_item(range, key_object(kEvents), events)) return false;
   if (!events) return true;
-  if (!is_list(events.get())) return false;
+  if (!shape.list(events.get(), "'events'")) return false;
   for (Py_ssize_t i = 0; i < PyList_Size(events.get()); ++i) {
     Ref event(Py_NewRef(PyList_GetItem(events.get(), i)));
-    if (!is_dict(event.get())) return false;
-    for (const Key key : {kIntroduced, kFixed, kLastAffected}) {
-      Ref value;
-      if (!get_item(event.get(), key_object(key), value)) return false;
-      if (!value) continue;
-      const auto text = text_of(value.get());
+    if (!shape.dict(event.get(), "an event")) return false;
+    // One pass over the event's items (an event has one or two) rather than a lookup per
+    // kind; its values are then taken in kind order, whatever the dict's order.
+    PyObject* values[4] = {};
+    Py_ssize_t pos = 0;
+    PyObject *key, *value;
+    while (PyDict_Next(event.get(), &pos, &key, &value)) {
+      if (!PyUnicode_Check(key)) continue;
+      Py_ssize_t n = 0;
+      const char* k = PyUnicode_AsUTF8AndSize(key, &n);
+      if (!k) return false;
+      const std::string_view name(k, static_cast<std::size_t>(n));
+      for (std::size_t kind = 0; kind < std::size(kEventKeys); ++kind)
+        if (name == kKeyNames[kEventKeys[kind]]) values[kind] = value;
+    }
+    // Borrowed from the event: nothing has run Python code since.
+    for (std::size_t kind = 0; kind < std::size(kEventKeys); ++kind) {
+      if (!values[kind]) continue;
+      const auto text = shape.text(values[kind], quoted_key(kEventKeys[kind]));
       if (!text) return false;
-      if (key == kIntroduced)
-        out.introduced(*text);
-      else
-        out.close(key == kFixed ? "<" : "<=", *text);
+      keep.emplace_back(Py_NewRef(values[kind]));
+      out.events.push_back({static_cast<OsvEventKind>(kind), *text});
     }
   }
   return true;
 }
 
-// Whether some range of the entry holds `version`; nothing on error.
+// `out` = dict[key] checked to be a list, or empty when the key is missing; false on error.
+bool get_list(PyObject* dict, Key key, const Shape& shape, Ref& out, std::string_view what) {
+  return get_item(dict, key_object(key), out) && (!out || shape.list(out.get(), what));
+}
+
+// The entry's package as views (either may be missing), or false on error.
+bool read_package(PyObject* affected, const Shape& shape, std::optional<std::string_view>& eco,
+                  std::optional<std::string_view>& name, std::vector<Ref>& keep) {
+  Ref package;
+  if (!get_item(affected, key_object(kPackage), package)) return false;
+  eco.reset();
+  name.reset();
+  if (!package) return true;
+  if (!shape.dict(package.get(), "'package'")) return false;
+  return get_text(package.get(), kEcosystem, shape, eco, keep) &&
+         (!shape.database || get_text(package.get(), kName, shape, name, keep));
+}
+
+// Whether some range of the entry holds `version`, each range read and then evaluated in turn;
+// nothing on error.
 std::optional<bool> in_ranges(PyObject* affected, Ecosystem eco, std::string_view version) {
+  const Shape shape;
   Ref ranges;
-  if (!get_item(affected, key_object(kRanges), ranges)) return std::nullopt;
+  if (!get_list(affected, kRanges, shape, ranges, "'ranges'")) return std::nullopt;
   if (!ranges) return false;
-  if (!is_list(ranges.get())) return std::nullopt;
   for (Py_ssize_t i = 0; i < PyList_Size(ranges.get()); ++i) {
     Ref range(Py_NewRef(PyList_GetItem(ranges.get(), i)));
-    IntervalWriter writer;
-    if (!range_expression(range.get(), writer)) return std::nullopt;
-    const auto expr = writer.finish();
-    if (!expr) continue;
-    const auto set = RangeSet::parse(*expr);
-    if (!set) {
-      raise_value(set.error());
-      return std::nullopt;
-    }
-    const auto hit = set->contains(eco, version);
+    OsvRange events;
+    std::vector<Ref> keep;
+    if (!read_range(range.get(), shape, events, keep)) return std::nullopt;
+    const auto hit = osv_range_contains(events, eco, version);
     if (!hit) {
       raise_value(hit.error());
       return std::nullopt;
@@ -305,13 +311,13 @@ std::optional<bool> in_ranges(PyObject* affected, Ecosystem eco, std::string_vie
 
 // Whether the entry's "versions" list holds `version` byte for byte; nothing on error.
 std::optional<bool> in_versions(PyObject* affected, std::string_view version) {
+  const Shape shape;
   Ref versions;
-  if (!get_item(affected, key_object(kVersions), versions)) return std::nullopt;
+  if (!get_list(affected, kVersions, shape, versions, "'versions'")) return std::nullopt;
   if (!versions) return false;
-  if (!is_list(versions.get())) return std::nullopt;
   for (Py_ssize_t i = 0; i < PyList_Size(versions.get()); ++i) {
     Ref entry(Py_NewRef(PyList_GetItem(versions.get(), i)));
-    const auto text = text_of(entry.get());
+    const auto text = shape.text(entry.get(), "a version");
     if (!text) return std::nullopt;
     if (*text == version) return true;
   }
@@ -325,19 +331,22 @@ constexpr const char kOsvDoc[] =
     "as decoded from JSON).\n"
     "\n"
     "Rules:\n"
-    "  - Each range's events are read in order as a sequence of intervals.\n"
-    "    `introduced` opens one (and is ignored while one is open); `fixed`\n"
-    "    closes it below the bound, `last_affected` at the bound. A closing\n"
-    "    event with no interval open starts from no lower bound if the range\n"
-    "    has no interval yet, and is ignored otherwise. An interval still open\n"
-    "    at the end has no upper bound. Introduced \"0\" means no lower bound.\n"
-    "  - An interval bounded by nothing (introduced \"0\", never closed) holds\n"
-    "    every version; a range whose events carry none of these keys is\n"
-    "    passed over.\n"
-    "  - The package's ecosystem is read up to its first `:` (\"Debian:12\");\n"
-    "    ignoring case, \"PyPI\" is pep440, \"Ubuntu\" is debian, and\n"
-    "    \"Rocky Linux\", \"AlmaLinux\" and \"Red Hat\" are rpm. An explicit\n"
-    "    `ecosystem` argument is taken as given.\n"
+    "  - Range types: \"GIT\" ranges (commits) are passed over; \"SEMVER\" ranges\n"
+    "    are ordered by SemVer 2.0 precedence, a leading \"v\" accepted; any\n"
+    "    other type, or none, by the ecosystem.\n"
+    "  - Each range's events are walked in version order (introduced \"0\"\n"
+    "    first, equal versions as listed): an introduced at or below the\n"
+    "    version makes it affected, a fixed at or below it unaffected, a\n"
+    "    last_affected below it unaffected. A fixed or last_affected that comes\n"
+    "    first reads as if introduced \"0\" preceded it. With limit events, the\n"
+    "    version must also lie below one of them.\n"
+    "  - A range of only introduced \"0\" holds every version, unparsed; one\n"
+    "    with no introduced, fixed or last_affected is passed over. Otherwise\n"
+    "    every event value is read, and one the ordering cannot read raises.\n"
+    "  - The package's ecosystem is read up to its first `:` (\"Debian:12\")\n"
+    "    and OSV's names are mapped ignoring case (\"PyPI\" is pep440,\n"
+    "    \"crates.io\" crates, \"Ubuntu\" debian, \"Red Hat\" rpm, ...). An\n"
+    "    explicit `ecosystem` argument is taken as given.\n"
     "\n"
     "The \"versions\" list matches by exact text.";
 
@@ -353,11 +362,155 @@ PyObject* osv_affected_impl(PyObject*, const Args& args) {
   std::optional<std::string_view> name;
   if (!args.str_or_none(2, name)) return nullptr;
 
-  const auto eco = name ? eco_from_str(*name) : entry_ecosystem(affected);
+  std::optional<Ecosystem> eco;
+  if (name) {
+    eco = eco_from_str(*name);
+  } else {
+    std::optional<std::string_view> package_eco, package_name;
+    std::vector<Ref> keep;
+    if (!read_package(affected, Shape{}, package_eco, package_name, keep)) return nullptr;
+    auto resolved = package_eco ? osv_ecosystem(*package_eco) : Ecosystem(Ecosystem::Generic);
+    if (!resolved) return raise_value(resolved.error());
+    eco = *resolved;
+  }
   if (!eco) return nullptr;
   auto hit = in_ranges(affected, *eco, *version);
   if (hit && !*hit) hit = in_versions(affected, *version);
   return hit ? new_bool(*hit) : nullptr;
+}
+
+// ---- OSV database ----
+
+// Reads one advisory into `out`, as views held by `keep`; raises ValueError on a shape that is
+// not an advisory's.
+bool read_advisory(PyObject* obj, OsvAdvisory& out, std::vector<Ref>& keep) {
+  Shape shape{{}, true};
+  if (!shape.dict(obj, "the advisory")) return false;
+  std::optional<std::string_view> id;
+  if (!get_text(obj, kId, shape, id, keep)) return false;
+  if (!id) {
+    raise_value("the advisory has no 'id'");
+    return false;
+  }
+  out.id = shape.advisory = *id;
+  Ref withdrawn;
+  if (!get_item(obj, key_object(kWithdrawn), withdrawn)) return false;
+  out.withdrawn = static_cast<bool>(withdrawn);
+  Ref affected;
+  if (!get_list(obj, kAffected, shape, affected, "'affected'")) return false;
+  for (Py_ssize_t i = 0; affected && i < PyList_Size(affected.get()); ++i) {
+    Ref entry(Py_NewRef(PyList_GetItem(affected.get(), i)));
+    if (!shape.dict(entry.get(), "an entry of 'affected'")) return false;
+    std::optional<std::string_view> eco, name;
+    if (!read_package(entry.get(), shape, eco, name, keep)) return false;
+    OsvAffected& a = out.affected.emplace_back();
+    a.ecosystem = eco.value_or("");
+    a.name = name.value_or("");
+    Ref ranges, versions;
+    if (!get_list(entry.get(), kRanges, shape, ranges, "'ranges'") ||
+        !get_list(entry.get(), kVersions, shape, versions, "'versions'"))
+      return false;
+    for (Py_ssize_t r = 0; ranges && r < PyList_Size(ranges.get()); ++r) {
+      Ref range(Py_NewRef(PyList_GetItem(ranges.get(), r)));
+      if (!read_range(range.get(), shape, a.ranges.emplace_back(), keep)) return false;
+    }
+    for (Py_ssize_t v = 0; versions && v < PyList_Size(versions.get()); ++v) {
+      Ref version(Py_NewRef(PyList_GetItem(versions.get(), v)));
+      const auto text = shape.text(version.get(), "an entry of 'versions'");
+      if (!text) return false;
+      a.versions.push_back(*text);
+      keep.push_back(std::move(version));
+    }
+  }
+  return true;
+}
+
+struct OsvIndexObject {
+  PyObject_HEAD OsvDatabase db;
+};
+
+OsvDatabase& db_of(PyObject* self) {
+  return reinterpret_cast<OsvIndexObject*>(self)->db;
+}
+
+PyObject* index_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
+  if (PyTuple_Size(args) != 0 || (kwds && PyDict_Size(kwds) != 0))
+    return raise_type("_OsvIndex() takes no arguments");
+  return guarded([&]() -> PyObject* {
+    PyObject* obj = PyType_GenericAlloc(type, 0);
+    if (obj) new (&db_of(obj)) OsvDatabase();
+    return obj;
+  });
+}
+
+void index_dealloc(PyObject* self) {
+  db_of(self).~OsvDatabase();
+  PyTypeObject* type = Py_TYPE(self);
+  reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
+  Py_DECREF(type);
+}
+
+Py_ssize_t index_length(PyObject* self) {
+  return static_cast<Py_ssize_t>(db_of(self).size());
+}
+
+constexpr Param kExtendParams[] = {{"advisories"}};
+
+// Every advisory is read before any is added, so that a bad one adds none.
+PyObject* extend_impl(PyObject* self, const Args& args) {
+  PyObject* list = args[0];
+  if (!PyList_Check(list)) return raise_not_instance(list, "list");
+  std::vector<Ref> items, keep;
+  items.reserve(static_cast<std::size_t>(PyList_Size(list)));
+  for (Py_ssize_t i = 0; i < PyList_Size(list); ++i)
+    items.emplace_back(Py_NewRef(PyList_GetItem(list, i)));
+  std::vector<OsvAdvisory> advisories(items.size());
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (!read_advisory(items[i].get(), advisories[i], keep)) return nullptr;
+  for (const OsvAdvisory& a : advisories) db_of(self).add(a);
+  return Py_NewRef(Py_None);
+}
+
+PyObject* ids_or_raise(const std::expected<std::vector<std::string>, std::string>& ids) {
+  if (!ids) return raise_value(ids.error());
+  Ref list(PyList_New(static_cast<Py_ssize_t>(ids->size())));
+  if (!list) return nullptr;
+  for (std::size_t i = 0; i < ids->size(); ++i) {
+    PyObject* id = new_str((*ids)[i]);
+    if (!id) return nullptr;
+    PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), id);
+  }
+  return list.release();
+}
+
+PyObject* query_impl(PyObject* self, const Args& args) {
+  const auto purl = args.str(0);
+  if (!purl) return nullptr;
+  const auto package = osv_package_of_purl(*purl);
+  if (!package) return raise_value(package.error());
+  return ids_or_raise(db_of(self).query(*package));
+}
+
+constexpr Param kQueryPackageParams[] = {{"ecosystem"}, {"name"}, {"version"}};
+
+PyObject* query_package_impl(PyObject* self, const Args& args) {
+  const auto eco = args.str(0);
+  if (!eco) return nullptr;
+  const auto name = args.str(1);
+  if (!name) return nullptr;
+  const auto version = args.str(2);
+  if (!version) return nullptr;
+  return ids_or_raise(db_of(self).query(osv_package(*eco, *name, *version)));
+}
+
+const Function kExtend{{"extend", kExtendParams, nullptr, Receiver::Self}, extend_impl};
+const Function kQuery{{"query", kPurlParams, nullptr, Receiver::Self}, query_impl};
+const Function kQueryPackage{{"query_package", kQueryPackageParams, nullptr, Receiver::Self},
+                             query_package_impl};
+
+template <class F>
+void* slot_fn(F f) {
+  return reinterpret_cast<void*>(f);
 }
 
 }  // namespace
@@ -370,5 +523,22 @@ const Function kVersContains{{"vers_contains", kVersContainsParams}, vers_contai
 const Function kVersCanonical{{"vers_canonical", kVersCanonicalParams, kVersCanonicalDoc},
                               vers_canonical_impl};
 const Function kOsvAffected{{"osv_affected", kOsvParams, kOsvDoc}, osv_affected_impl};
+
+bool add_osv_index_type(PyObject* module) {
+  static PyMethodDef methods[] = {method_def<kExtend>(), method_def<kQuery>(),
+                                  method_def<kQueryPackage>(), {nullptr, nullptr, 0, nullptr}};
+  PyType_Slot slots[] = {
+      {Py_tp_new, slot_fn(&index_new)},
+      {Py_tp_dealloc, slot_fn(&index_dealloc)},
+      {Py_sq_length, slot_fn(&index_length)},
+      {Py_tp_methods, methods},
+      {Py_tp_doc, const_cast<char*>("OSV advisories indexed by package (see ombrel.OsvDatabase).")},
+      {0, nullptr},
+  };
+  PyType_Spec spec = {"ombrel._ext._OsvIndex", static_cast<int>(sizeof(OsvIndexObject)), 0,
+                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_IMMUTABLETYPE, slots};
+  Ref type(PyType_FromSpec(&spec));
+  return type && PyModule_AddObjectRef(module, "_OsvIndex", type.get()) == 0;
+}
 
 }  // namespace ombrel::py

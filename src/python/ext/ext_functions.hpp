@@ -8,6 +8,8 @@ namespace ombrel::py {
 
 // security.cpp
 extern const Function kVersCanonical;
+// security.cpp: the index behind ombrel.OsvDatabase, added as `_OsvIndex` (not in __all__).
+bool add_osv_index_type(PyObject* module);
 
 // ext/native.cpp
 extern const Function kNativeSatisfies;

@@ -37,7 +37,7 @@ bool adopt_version_type() {
 }
 
 int exec_ext_module(PyObject* module) {
-  if (!adopt_version_type()) return -1;
+  if (!adopt_version_type() || !add_osv_index_type(module)) return -1;
   Ref name(PyModule_GetNameObject(module));
   if (!name) return -1;
   Ref all(PyList_New(0));

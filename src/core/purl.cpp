@@ -1,10 +1,9 @@
-#include "security.hpp"
+#include "purl.hpp"
 
 #include <utility>
 
 #include "message.hpp"
 #include "text.hpp"
-#include "vers_standard.hpp"
 
 namespace ombrel {
 
@@ -115,6 +114,16 @@ std::string format_purl(std::string_view type, std::optional<std::string_view> n
   return out;
 }
 
+std::expected<std::string, std::string> build_purl(std::string_view type,
+                                                   std::optional<std::string_view> namespace_,
+                                                   std::string_view name,
+                                                   std::optional<std::string_view> version,
+                                                   std::optional<std::string_view> qualifiers,
+                                                   std::optional<std::string_view> subpath) {
+  if (trim(type).empty() || trim(name).empty()) return fail("package_type and name are required");
+  return format_purl(ascii_lower(type), namespace_, name, version, qualifiers, subpath);
+}
+
 std::string Purl::to_purl() const {
   return format_purl(type, viewed(namespace_), name, viewed(version), viewed(qualifiers),
                      viewed(subpath));
@@ -122,16 +131,6 @@ std::string Purl::to_purl() const {
 
 std::optional<Ecosystem> Purl::ecosystem() const {
   return Ecosystem::from_purl_type(type);
-}
-
-std::expected<Vers, std::string> Vers::parse(std::string_view text) {
-  constexpr std::string_view kPrefix = "vers:";
-  if (!text.starts_with(kPrefix)) return fail("invalid VERS '", text, "'; expected 'vers:' prefix");
-  const std::string_view rest = text.substr(kPrefix.size());
-  const std::size_t slash = rest.find('/');
-  if (slash == std::string_view::npos)
-    return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
-  return read_vers(text, rest.substr(0, slash), rest.substr(slash + 1));
 }
 
 }  // namespace ombrel

@@ -1,4 +1,4 @@
-// Package URLs and VERS range specifiers.
+// Package URLs: their parts, their text and the ecosystem of their type.
 #pragma once
 
 #include <expected>
@@ -7,8 +7,6 @@
 #include <string_view>
 
 #include "ecosystem.hpp"
-#include "ranges.hpp"
-#include "version_set.hpp"
 
 namespace ombrel {
 
@@ -47,16 +45,13 @@ std::string format_purl(std::string_view type, std::optional<std::string_view> n
                         std::optional<std::string_view> qualifiers,
                         std::optional<std::string_view> subpath);
 
-struct Vers {
-  Ecosystem ecosystem;
-  RangeSet range;                      // a range expression of the library's own language
-  std::optional<VersionSet> standard;  // or the set of a standard VERS text
-  bool any_type = false;               // `vers:all/*` or `vers:none/*`
-
-  static std::expected<Vers, std::string> parse(std::string_view text);
-  std::expected<bool, std::string> contains(std::string_view version) const;
-  // The canonical standard text of the versions it holds (every bound parsed).
-  std::expected<std::string, std::string> canonical() const;
-};
+// The same, for a caller that names the parts: the type is lower-cased, and a type or name
+// that is blank (empty or white space only) is refused.
+std::expected<std::string, std::string> build_purl(std::string_view type,
+                                                   std::optional<std::string_view> namespace_,
+                                                   std::string_view name,
+                                                   std::optional<std::string_view> version,
+                                                   std::optional<std::string_view> qualifiers,
+                                                   std::optional<std::string_view> subpath);
 
 }  // namespace ombrel
