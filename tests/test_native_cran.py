@@ -30,8 +30,8 @@ def test_cran_relations(constraint, yes, no):
         ("(>= 1.2 )", "white space after the version"),
         ("(>= 1.2", "unbalanced parenthesis"),
         ("(>=\t1.2)", "expected an operator (<, <=, >, >=, ==, !=), spaces and a version"),
-        ("(>= 1)", "invalid version specification '1'"),
-        ("(>= 1.2a)", "invalid version specification '1.2a'"),
+        ("(>= 1)", "invalid R version '1'"),
+        ("(>= 1.2a)", "invalid R version '1.2a'"),
     ],
 )
 def test_cran_refusals_quote_the_text(constraint, why):

@@ -50,7 +50,7 @@ std::expected<NativeConstraint, std::string> parse_native_cran(Ecosystem eco,
   if (r_space(s.back())) return bad("white space after the version");
   std::string_view version = s.substr(n);
   while (version.starts_with(' ')) version.remove_prefix(1);
-  if (!r_version(version)) return bad(message("invalid version specification '", version, "'"));
+  if (!r_version(version)) return bad(message("invalid R version '", version, "'"));
   NativeConstraint out{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {}};
   NativeList list;
   if (auto ok = push_comparator(eco, list, op, version); !ok) return failure(ok);
