@@ -1,6 +1,9 @@
+import contextlib
 import itertools
 import json
+import os
 import pathlib
+import time
 
 import pytest
 
@@ -17,6 +20,17 @@ def read_versions(name):
 
 
 U64 = 18446744073709551615
+# A guard against quadratic work, not a speed check: budgets are generous, and the sanitizer run
+# (several times slower) scales them with OMBREL_TIME_SCALE.
+TIME_SCALE = float(os.environ.get("OMBREL_TIME_SCALE", "1"))
+
+
+@contextlib.contextmanager
+def within(seconds):
+    start = time.perf_counter()
+    yield
+    elapsed = time.perf_counter() - start
+    assert elapsed < seconds * TIME_SCALE, f"took {elapsed:.1f} s"
 ECOSYSTEMS = (
     "generic semver pep440 debian rpm ruby maven go npm nuget composer crates hex swift calver "
     "alpine docker conda arch gentoo cran spack dart julia terraform helm cpan nix homebrew freebsd"

@@ -1,7 +1,6 @@
-import time
 
 import pytest
-from conftest import raises
+from conftest import raises, within
 from native_oracles import check_round_trip
 
 from ombrel import native_satisfies, vers_from_native
@@ -39,8 +38,7 @@ def test_go_refusals(constraint, message):
 
 
 def test_go_hostile_lists_in_linear_time():
-    start = time.perf_counter()
-    assert native_satisfies("v1.0.0", " ".join([">=v0.1.0"] * 100_000), "go") is True
-    raises(ValueError, "invalid Go constraint '" + "<" * 1_000_000 + "'; unexpected '<' in the version",
-           native_satisfies, "v1.0.0", "<" * 1_000_000, "go")
-    assert time.perf_counter() - start < 5
+    with within(5):
+        assert native_satisfies("v1.0.0", " ".join([">=v0.1.0"] * 100_000), "go") is True
+        raises(ValueError, "invalid Go constraint '" + "<" * 1_000_000 + "'; unexpected '<' in the version",
+               native_satisfies, "v1.0.0", "<" * 1_000_000, "go")

@@ -1,8 +1,7 @@
 import random
-import time
 
 import pytest
-from conftest import raises
+from conftest import raises, within
 from native_oracles import around, check_round_trip, maven_verdicts, outcome
 
 from ombrel import native_filter, native_satisfies, vers_from_native
@@ -88,9 +87,7 @@ def test_agrees_with_maven_artifact(tmp_path):
     for r in generated_ranges(1616, 800):
         versions = around(r, ["", "-SNAPSHOT", "-rc1", ".Final", "-sp1"]) + ["1", "1-a", "1.0.0.0"]
         cases.append([r, [v for v in versions if outcome(v, "[0,)", "maven") is not None]])
-    start = time.perf_counter()
     verdicts = maven_verdicts(cases, tmp_path)
-    assert time.perf_counter() - start < 30
     assert len(verdicts) == len(cases)
     for (r, versions), answer in zip(cases, verdicts):
         if answer is None:
@@ -103,9 +100,8 @@ def test_agrees_with_maven_artifact(tmp_path):
 
 
 def test_maven_hostile_texts_in_linear_time():
-    start = time.perf_counter()
-    many = ",".join(f"[{i},{i}.5]" for i in range(100_000))
-    assert native_satisfies("7.2", many, "maven") is True and native_satisfies("7.7", many, "maven") is False
-    assert native_satisfies("1", "1" + "[" * 10_000_000, "maven") is True  # a recommendation, every version
-    raises(ValueError, f"invalid Maven range '{'(' * 1000}'; a range is not closed", native_satisfies, "1", "(" * 1000, "maven")
-    assert time.perf_counter() - start < 5
+    with within(5):
+        many = ",".join(f"[{i},{i}.5]" for i in range(100_000))
+        assert native_satisfies("7.2", many, "maven") is True and native_satisfies("7.7", many, "maven") is False
+        assert native_satisfies("1", "1" + "[" * 10_000_000, "maven") is True  # a recommendation, every version
+        raises(ValueError, f"invalid Maven range '{'(' * 1000}'; a range is not closed", native_satisfies, "1", "(" * 1000, "maven")

@@ -1,9 +1,8 @@
 import json
 import random
-import time
 
 import pytest
-from conftest import raises
+from conftest import raises, within
 from native_oracles import around, check_round_trip, node_verdicts, outcome
 
 from ombrel import Version, native_filter, native_satisfies, vers_contains, vers_from_native
@@ -114,9 +113,7 @@ def test_agrees_with_node_semver():
     for r in ranges:
         versions = [v for v in around(r, NPM_SUFFIXES) if outcome(v, "*", "npm") is not None]
         cases.append([r, versions])
-    start = time.perf_counter()
     verdicts = node_verdicts(cases)
-    assert time.perf_counter() - start < 30
     for (r, versions), answer in zip(cases, verdicts):
         if answer is None:
             with pytest.raises(ValueError, match="^invalid npm range"):
@@ -154,12 +151,11 @@ def test_advisory_ranges_give_the_versions_of_their_vers():
     ],
 )
 def test_hostile_constraints_take_linear_time(ecosystem, constraint, expected):
-    start = time.perf_counter()
-    if expected is ValueError:
-        with pytest.raises(ValueError):
+    with within(20):
+        if expected is ValueError:
+            with pytest.raises(ValueError):
+                native_satisfies("1.5.0", constraint, ecosystem)
+        else:
             native_satisfies("1.5.0", constraint, ecosystem)
-    else:
-        native_satisfies("1.5.0", constraint, ecosystem)
-        out = vers_from_native(ecosystem, constraint)
-        assert expected is None or out == expected
-    assert time.perf_counter() - start < 20
+            out = vers_from_native(ecosystem, constraint)
+            assert expected is None or out == expected

@@ -1,9 +1,8 @@
 """The one-relation syntaxes of the system package managers: dpkg, rpm and pacman."""
 import random
-import time
 
 import pytest
-from conftest import raises
+from conftest import raises, within
 from native_oracles import (OPS, alpm_comparisons, around, check_round_trip, dpkg_verdicts, outcome,
                             rpm_comparisons)
 
@@ -123,11 +122,10 @@ def test_arch_agrees_with_alpm():
 
 
 def test_relations_hostile_texts_in_linear_time():
-    start = time.perf_counter()
-    assert native_satisfies("5-1", ",".join([">= 1-1"] * 100_000), "rpm") is True
-    raises(ValueError, "invalid rpm relation '" + ">=1," * 100_000 + "'; expected an operator",
-           native_satisfies, "1-1", ">=1," * 100_000, "rpm")
-    for eco in ("debian", "arch"):
-        with pytest.raises(ValueError, match="unexpected"):
-            native_satisfies("1", ">=1 " + "(" * 10_000_000, eco)
-    assert time.perf_counter() - start < 5
+    with within(5):
+        assert native_satisfies("5-1", ",".join([">= 1-1"] * 100_000), "rpm") is True
+        raises(ValueError, "invalid rpm relation '" + ">=1," * 100_000 + "'; expected an operator",
+               native_satisfies, "1-1", ">=1," * 100_000, "rpm")
+        for eco in ("debian", "arch"):
+            with pytest.raises(ValueError, match="unexpected"):
+                native_satisfies("1", ">=1 " + "(" * 10_000_000, eco)

@@ -1,7 +1,6 @@
-import time
 
 import pytest
-from conftest import raises
+from conftest import raises, within
 from native_oracles import around, check_round_trip
 
 from ombrel import native_satisfies, vers_from_native
@@ -39,6 +38,5 @@ def test_spack_refusals_quote_the_text(constraint, why):
 def test_spack_round_trip_and_hostile(constraint):
     assert vers_from_native("spack", "1.2:1.4") == "vers:spack/>=1.2|<1.5"
     check_round_trip("spack", constraint, around(constraint, [""], 3) + around(constraint, [""], 2))
-    start = time.perf_counter()
-    assert native_satisfies("7.5", ",".join(f"{i}" for i in range(100_000)), "spack") is True
-    assert time.perf_counter() - start < 5
+    with within(5):
+        assert native_satisfies("7.5", ",".join(f"{i}" for i in range(100_000)), "spack") is True

@@ -2,11 +2,10 @@ import collections
 import json
 import os
 import subprocess
-import time
 import zipfile
 
 import pytest
-from conftest import osv_data, raises
+from conftest import osv_data, raises, within
 
 from ombrel import OsvDatabase, osv_affected
 
@@ -220,13 +219,12 @@ def test_damaged_zips(tmp_path):
 def test_hostile_sizes_load_and_query_in_linear_time():
     long = "1." * 2_500_000 + "0"  # 5 MB
     many = [{"introduced": f"{i}.0"} if i % 2 == 0 else {"fixed": f"{i}.0"} for i in range(100_000)]
-    start = time.perf_counter()
-    db = OsvDatabase([advisory("L", "PyPI", "x" * 10_000_000, {"introduced": long}),
-                      advisory("M", "PyPI", "m", *reversed(many))])
-    assert db.query("pkg:pypi/" + "x" * 10_000_000 + "@2") == ["L"]
-    assert (db.query("pkg:pypi/m@4.5"), db.query("pkg:pypi/m@99999.5"), db.query("pkg:pypi/m@1.5")) == (["M"], [], [])
-    assert db.query("pkg:pypi/m@" + "9" * 10_000_000) == []
-    assert time.perf_counter() - start < 20
+    with within(20):
+        db = OsvDatabase([advisory("L", "PyPI", "x" * 10_000_000, {"introduced": long}),
+                          advisory("M", "PyPI", "m", *reversed(many))])
+        assert db.query("pkg:pypi/" + "x" * 10_000_000 + "@2") == ["L"]
+        assert (db.query("pkg:pypi/m@4.5"), db.query("pkg:pypi/m@99999.5"), db.query("pkg:pypi/m@1.5")) == (["M"], [], [])
+        assert db.query("pkg:pypi/m@" + "9" * 10_000_000) == []
 
 
 # ---- real advisories ----
