@@ -112,6 +112,9 @@ std::expected<NativeConstraint, std::string> parse_native_dart(Ecosystem eco,
 std::expected<NativeConstraint, std::string> parse_native_julia(Ecosystem eco,
                                                                 std::string_view text);
 
+std::expected<NativeConstraint, std::string> parse_native_cpan(Ecosystem eco,
+                                                               std::string_view text);
+
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.
 std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op op,

@@ -1,0 +1,140 @@
+import itertools
+import json
+import random
+import shutil
+import subprocess
+
+import pytest
+from conftest import raises
+from native_oracles import around, check_against, check_answers
+
+from ombrel import native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        (">= 1.2, < 2.0, != 1.5", ["1.2", "1.200", "v1.200", "1.400", "1.999"], ["1.5", "1.500", "2", "1.19"]),
+        ("1.2", ["1.2", "1.200.0.0.1", "v1.200.0", "1.21"], ["1.1", "1.19", "1.2.3", "1.002"]),
+        ("0", ["0", "0.0.0", "undef", "v0.0.1"], []),
+        ("", ["0", "1"], []),
+        (",", ["0", "99"], []),
+        (" ,\t", ["0"], []),
+        ("== 1.2", ["1.2", "1.20", "1.200", "v1.200"], ["1.2.0", "1.201"]),
+        ("!= v1.2", ["1.2", "1.2.1"], ["1.2.0", "1.002", "v1.2"]),
+        ("1.2.3", ["1.2.3", "v1.2.3", "1.002003"], ["1.002002999", "1.2.2"]),
+        ("1.2_3", ["1.23", "1.2_3", "1.3"], ["1.203", "1.2_2"]),
+        (">= 1.2.3_4", ["1.2.34", "v1.2.34"], ["1.2.3.4", "1.2.33"]),
+        (">= v1.2_3", ["v1.23", "1.23.0"], ["v1.22.9"]),
+        ("\t\n>=\r1 ,\t< 2 ,", ["1", "1.9"], ["2", "0.9"]),
+        ("1.2, 1.5", ["1.5"], ["1.3"]),
+        ("> 1, < 1.0.1", ["1.0.0.1"], ["1", "1.0.1"]),
+        (">= 1, <= 1.000", ["1", "1.0.0"], ["1.0.0.1", "0.999"]),
+        ("< 0", [], ["0", "undef"]),
+        ("<= undef", ["0"], ["0.0.1"]),
+        ("1.", ["1"], ["0.9"]),
+        (".5", ["0.5", "v0.500"], ["0.499"]),
+        (">= 2147483647, <= v2147483647", ["2147483647"], ["2147483646.999"]),
+        ("< 1.2147483648", ["1.214748364799"], ["1.2147483648", "1.214748364800"]),
+        ("1.2.3_", ["1.2.3"], ["1.2.2"]),
+    ],
+)
+def test_cpan_requirements(constraint, yes, no):
+    check_answers("cpan", constraint, yes, no)
+
+
+@pytest.mark.parametrize(
+    "constraint, version",
+    [
+        ("1.2 ", "1.2 "), (" ", ""), ("\t", ""), (">=", ""), (", 1", ""), ("1,,2", ""), ("1, \u00a0", "\u00a0"),
+        ("=> 1", "=> 1"), ("= 1", "= 1"), ("<> 1", "> 1"), (">== 1", "= 1"), ("~ 1", "~ 1"), ("^1", "^1"),
+        ("1_2", "1_2"), ("1.2_", "1.2_"), ("1.2_3_4", "1.2_3_4"), ("1.2.", "1.2."), ("v1.2.", "v1.2."),
+        ("v1_2", "v1_2"), ("v", "v"), ("-1", "-1"), ("1e3", "1e3"), ("0x10", "0x10"), ("1..2", "1..2"),
+        ("1.2 2", "1.2 2"), (">= 1\n", "1\n"), ("2147483648", "2147483648"), ("v1.2147483648", "v1.2147483648"),
+        ("1.2.2147_483648", "1.2.2147_483648"), ("00000000000", "00000000000"), ("v00000000001.2", "v00000000001.2"),
+        ("1.2\u00e9", "1.2\u00e9"), ("Undef", "Undef"),
+    ],
+)
+def test_cpan_refusals_quote_the_text(constraint, version):
+    raises(ValueError, f"invalid cpan range '{constraint}'; invalid Perl version '{version}'",
+           native_satisfies, "1.0", constraint, "cpan")
+
+
+@pytest.mark.parametrize(
+    "constraint",
+    [">= 2, < 1", "== 1, != 1", "!= 1.0, == 1", ">= 1, == 0.5", "> 1, <= 1.0", ">= 1, < 1", "> 0, < 0",
+     "== 1, == 2", "!= 1, >= 1, <= 1", "> 1, < 2, == 2", "1.5, < 1.5"],
+)
+def test_cpan_refuses_what_no_version_meets(constraint):
+    raises(ValueError, f"invalid cpan range '{constraint}'; no version meets every requirement",
+           native_satisfies, "1.0", constraint, "cpan")
+
+
+def test_cpan_vers_text():
+    assert vers_from_native("cpan", ">= 1.2, < 2.0, != 1.5") == "vers:cpan/>=1.2|!=1.5|<2.0"
+    assert vers_from_native("perl", "") == "vers:cpan/*"
+    assert vers_from_native("cpan", "== 1, >= 0.5, != 2") == "vers:cpan/1"
+
+
+# JSON both ways: constraints hold tabs and line breaks.
+PERL_SCRIPT = r"""
+use CPAN::Meta::Requirements;
+use JSON::PP;
+$SIG{__WARN__} = sub {};
+my $cases = decode_json(do { local $/; <STDIN> });
+print encode_json([map {
+  my ($r, $vs) = @$_;
+  my $q = CPAN::Meta::Requirements->new;
+  eval { $q->add_string_requirement(M => $r); 1 }
+    ? [map { $q->accepts_module(M => $_) ? JSON::PP::true : JSON::PP::false } @$vs] : undef
+} @$cases]);
+"""
+
+
+def perl_verdicts(cases):
+    """CPAN::Meta::Requirements' answer for each (constraint, versions): None when it refuses."""
+    if not shutil.which("perl"):
+        pytest.skip("perl is not installed")
+    run = subprocess.run(["perl", "-e", PERL_SCRIPT], input=json.dumps(cases).encode(), capture_output=True,
+                         check=True)
+    return json.loads(run.stdout)
+
+
+def generated_requirements(seed, count):
+    rng = random.Random(seed)
+
+    def version():
+        nums = [str(rng.choice([0, 1, 2, 5, 10, 12, 200])) for _ in range(rng.randint(1, 4))]
+        text = rng.choice(["v", "", "", ""]) + nums[0] + "".join("." + n for n in nums[1:])
+        return text + rng.choice(["", "", "", "", "", "", "", "_" + str(rng.randint(0, 12)), "_", "."])
+
+    def piece():
+        op = rng.choice(["", ">=", "<=", "==", "!=", ">", "<", ">=", "<", ">=", "<", "!=", "=>"])
+        return op + rng.choice(["", " ", " ", "  "]) + version()
+
+    seps = [", ", ",", " ,\t", ", ", ", ", ",,"]
+    return [rng.choice(["", "", "", "\n"]) + rng.choice(seps).join(piece() for _ in range(rng.randint(1, 3)))
+            + rng.choice(["", "", "", "", ", ", " "]) for _ in range(count)]
+
+
+def test_agrees_with_cpan_meta_requirements():
+    fixed = ["1.2.3_4", "v1.2.34", "1.002003", "undef", "0", "v0.0.1"]
+    cases = [(r, around(r, [""]) + ["v" + v for v in around(r, [""])] + around(r, [""], width=2) + fixed)
+             for r in generated_requirements(1616, 400)]
+    verdicts = perl_verdicts(cases)
+    assert 40 < verdicts.count(None) < 300  # refusals of each kind are reached
+    check_against("cpan", cases, verdicts)
+
+
+def test_reads_versions_as_version_pm_does():
+    texts = ["".join(t) for n in range(1, 6) for t in itertools.product("01._v", repeat=n)]
+    texts += ["undef", "1.2.3_", "v1.2_3", "2147483647", "0000000000", "1.2.2147483647", "1.2_2147483648",
+              "v1.000000002147483647", "0.99999999999999999999"]
+    cases = [(f">= {t}", []) for t in texts]
+    for (r, _), answer in zip(cases, perl_verdicts(cases)):
+        try:
+            vers_from_native("cpan", r)
+            refused = False
+        except ValueError:
+            refused = True
+        assert refused == (answer is None), r
