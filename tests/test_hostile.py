@@ -217,6 +217,7 @@ def test_calls_from_several_threads_agree_with_one_thread():
         ("crates", "^1.2", ",", "1.5.0", True),
         ("hex", ">= 1.0.0", " and ", "0.5.0", False),
         ("dart", ">=1.0.0", " ", "1.5.0", True),
+        ("cpan", ">= v1.0", " ,\t", "1.5", True),
     ],
 )
 def test_ten_megabyte_native_constraints(ecosystem, piece, sep, version, answer):

@@ -19,15 +19,25 @@ constexpr OpSpelling kCpanOps[] = {{">=", Op::Ge}, {"<=", Op::Le}, {"==", Op::Eq
 constexpr std::uint64_t kPartMax = 2147483647;
 constexpr std::size_t kFirstPartDigits = 10;
 
-bool perl_space(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-std::string_view trim_start(std::string_view s) {
-  while (!s.empty() && perl_space(s.front())) s.remove_prefix(1);
+// Perl's `\s` on text: Unicode's white space.
+std::string_view skip_space(std::string_view s) {
+  while (!s.empty()) {
+    const std::size_t k = space_at(s, 0);
+    if (!k) break;
+    s.remove_prefix(k);
+  }
   return s;
 }
 
-std::string_view trim_end(std::string_view s) {
-  while (!s.empty() && perl_space(s.back())) s.remove_suffix(1);
+std::string_view drop_trailing_space(std::string_view s) {
+  while (const std::size_t k = space_before(s, s.size())) s.remove_suffix(k);
+  return s;
+}
+
+// version.pm itself skips ASCII white space before a version.
+std::string_view skip_ascii_space(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || (s.front() >= '\t' && s.front() <= '\r')))
+    s.remove_prefix(1);
   return s;
 }
 
@@ -109,16 +119,18 @@ std::expected<NativeConstraint, std::string> parse_native_cpan(Ecosystem eco,
   // the end are dropped (none at all is no requirement).
   std::vector<std::string_view> pieces = split_on(text, ',');
   for (std::size_t i = 0; i < pieces.size(); ++i) {
-    if (i > 0) pieces[i] = trim_start(pieces[i]);
-    if (i + 1 < pieces.size()) pieces[i] = trim_end(pieces[i]);
+    if (i > 0) pieces[i] = skip_space(pieces[i]);
+    if (i + 1 < pieces.size()) pieces[i] = drop_trailing_space(pieces[i]);
   }
   while (!pieces.empty() && pieces.back().empty()) pieces.pop_back();
   NativeConstraint out{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {}};
   NativeList list;
   for (std::string_view piece : pieces) {
-    std::string_view s = trim_start(piece);
+    // /^\s*(op)\s*(.*)/, else the piece goes to version.pm as it is.
+    std::string_view s = skip_space(piece);
     Op op = Op::Ge;
-    s = trim_start(s.substr(read_op(s, kCpanOps, op)));
+    const std::size_t n = read_op(s, kCpanOps, op);
+    s = n ? skip_space(s.substr(n)) : skip_ascii_space(piece);
     if (!perl_version(s))
       return fail("invalid cpan range '", text, "'; invalid Perl version '", s, "'");
     if (auto ok = push_comparator(eco, list, op, s); !ok) return failure(ok);
