@@ -114,6 +114,10 @@ std::expected<NativeConstraint, std::string> parse_native_julia(Ecosystem eco,
 
 std::expected<NativeConstraint, std::string> parse_native_cpan(Ecosystem eco,
                                                                std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_alpine(Ecosystem eco,
+                                                                 std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_gentoo(Ecosystem eco,
+                                                                 std::string_view text);
 
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.

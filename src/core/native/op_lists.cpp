@@ -79,4 +79,30 @@ VersionSet half_open(Ecosystem eco, const SetVersion& lower, const SetVersion& u
   return VersionSet::build(eco, {lower, upper}, {{End{0, true}, End{1, false}}});
 }
 
+std::string prefix_end(std::string_view v) {
+  if (v.empty()) return {};
+  const char last = v.back();
+  if (is_digit(last)) {
+    std::size_t start = v.size();
+    while (start > 0 && is_digit(v[start - 1])) --start;
+    // Leading zeros kept: apk and Portage compare such a number as text ("1.01" < "1.1").
+    const std::string_view digits = v.substr(start);
+    std::string next = increment_decimal(digits);
+    if (next.size() < digits.size()) next.insert(0, digits.size() - next.size(), '0');
+    return std::string(v.substr(0, start)) + next;
+  }
+  if (is_lower(last) && last != 'z' && v.size() >= 2 && is_digit(v[v.size() - 2]))
+    return std::string(v.substr(0, v.size() - 1)) + static_cast<char>(last + 1);
+  return {};
+}
+
+VersionSet prefix_span(Ecosystem eco, const NativeComparator& c) {
+  if (!c.extra.text.empty()) return half_open(eco, c.bound, c.extra);
+  NativeComparator exact = c;
+  exact.rule = nullptr;
+  exact.op = Op::Eq;
+  NativeConstraint one{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {{exact}}};
+  return one.to_set();
+}
+
 }  // namespace ombrel

@@ -57,4 +57,13 @@ std::expected<void, std::string> push_comparator(Ecosystem eco, NativeList& list
 // The interval from `lower` (closed) to `upper` (open) as a set.
 VersionSet half_open(Ecosystem eco, const SetVersion& lower, const SetVersion& upper);
 
+// For a prefix match (apk's `~1.2`, Portage's `=1.2*`): the least version above every version
+// that `v` begins at a component's end, i.e. `v` with its last number one higher ("1.3",
+// "1.2_rc2", "1.2-r2") or its last letter the next one ("1.2b"); empty when `v` ends
+// otherwise.
+std::string prefix_end(std::string_view v);
+// A prefix match's nearest interval: from its bound up to its `extra` (prefix_end), or the
+// bound alone when it has none.
+VersionSet prefix_span(Ecosystem eco, const NativeComparator& c);
+
 }  // namespace ombrel

@@ -158,6 +158,20 @@ int cmp_alpine(const AlpineParse& a, std::string_view text_a, const AlpineParse&
   return ta.kind > tb.kind ? -1 : 1;
 }
 
+bool alpine_valid(std::string_view text) {
+  Tokens r(text);
+  Token t = r.first();
+  while (t.kind != Tok::End && t.kind != Tok::Invalid) t = r.next();
+  return t.kind == Tok::End;
+}
+
+bool alpine_fuzzy_match(std::string_view text, std::string_view prefix) {
+  Tokens ra(trim(text)), rb(prefix);
+  for (Token ta = ra.first(), tb = rb.first(); tb.kind != Tok::End; ta = ra.next(), tb = rb.next())
+    if (ta.kind != tb.kind || cmp_token(ta, tb) != 0) return false;
+  return true;
+}
+
 std::string canonical_alpine(const AlpineParse& v, std::string_view text) {
   Tokens r(text.substr(v.begin, v.end - v.begin));
   std::string out;

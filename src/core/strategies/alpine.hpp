@@ -24,5 +24,9 @@ int cmp_alpine(const AlpineParse& a, std::string_view text_a, const AlpineParse&
                std::string_view text_b);
 // A text that two versions share exactly when they compare equal.
 std::string canonical_alpine(const AlpineParse& v, std::string_view text);
+// Whether apk reads all of `text` as a version (nothing outside the grammar, no white space).
+bool alpine_valid(std::string_view text);
+// apk's fuzzy match (`~`): the tokens of `prefix`, a valid version, begin `text`'s tokens.
+bool alpine_fuzzy_match(std::string_view text, std::string_view prefix);
 
 }  // namespace ombrel
