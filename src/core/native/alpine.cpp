@@ -15,12 +15,7 @@ namespace {
 
 enum class ApkOp : std::uint8_t { Eq, Lt, Le, Gt, Ge, Fuzzy };
 
-struct ApkSpelling {
-  std::string_view text;
-  ApkOp op;
-};
-
-constexpr ApkSpelling kApkOps[] = {{"=", ApkOp::Eq},    {"<", ApkOp::Lt},      {"<=", ApkOp::Le},
+constexpr SpellingOf<ApkOp> kApkOps[] = {{"=", ApkOp::Eq},    {"<", ApkOp::Lt},      {"<=", ApkOp::Le},
                                    {">", ApkOp::Gt},    {">=", ApkOp::Ge},     {"~", ApkOp::Fuzzy},
                                    {"~=", ApkOp::Fuzzy}, {"=~", ApkOp::Fuzzy}};
 
@@ -58,8 +53,8 @@ std::expected<NativeConstraint, std::string> parse_native_alpine(Ecosystem eco,
   std::size_t end = at;
   while (end < s.size() && operator_char(s[end])) ++end;
   const std::string_view spelled = s.substr(at, end - at);
-  const ApkSpelling* op = nullptr;
-  for (const ApkSpelling& o : kApkOps)
+  const SpellingOf<ApkOp>* op = nullptr;
+  for (const SpellingOf<ApkOp>& o : kApkOps)
     if (o.text == spelled) op = &o;
   if (!op) return bad(message("unknown operator '", spelled, "'"));
   const std::string_view version = s.substr(end);

@@ -15,12 +15,7 @@ namespace {
 
 enum class AtomOp : std::uint8_t { Lt, Le, Eq, AnyRevision, Ge, Gt };
 
-struct AtomSpelling {
-  std::string_view text;
-  AtomOp op;
-};
-
-constexpr AtomSpelling kAtomOps[] = {{"<", AtomOp::Lt},          {"<=", AtomOp::Le},
+constexpr SpellingOf<AtomOp> kAtomOps[] = {{"<", AtomOp::Lt},          {"<=", AtomOp::Le},
                                      {"=", AtomOp::Eq},          {"~", AtomOp::AnyRevision},
                                      {">=", AtomOp::Ge},         {">", AtomOp::Gt}};
 

@@ -4,14 +4,9 @@
 
 #include <span>
 
-#include "native.hpp"
+#include "op_lists.hpp"
 
 namespace ombrel {
-
-struct OpSpelling {
-  std::string_view text;
-  Op op;
-};
 
 // The text without the ASCII white space (space, tab, CR, LF) at its ends.
 std::string_view trim_ascii_space(std::string_view s);
