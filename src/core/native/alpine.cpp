@@ -2,6 +2,8 @@
 // optional package name, an operator and a version with nothing between them. `~` (also
 // spelled `~=` and `=~`) is apk's fuzzy match: the version's tokens begin with the bound's,
 // so `~1.2` holds 1.2, 1.2.9, 1.2a, 1.2_rc1 and 1.2-r3 but not 1.20.
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "../message.hpp"
@@ -13,13 +15,10 @@ namespace ombrel {
 
 namespace {
 
-enum class ApkOp : std::uint8_t { Eq, Lt, Le, Gt, Ge, Fuzzy };
-
-constexpr SpellingOf<ApkOp> kApkOps[] = {{"=", ApkOp::Eq},    {"<", ApkOp::Lt},      {"<=", ApkOp::Le},
-                                   {">", ApkOp::Gt},    {">=", ApkOp::Ge},     {"~", ApkOp::Fuzzy},
-                                   {"~=", ApkOp::Fuzzy}, {"=~", ApkOp::Fuzzy}};
-
-constexpr Op kPlainOps[] = {Op::Eq, Op::Lt, Op::Le, Op::Gt, Op::Ge};
+constexpr OpSpelling kApkOps[] = {{"=", Op::Eq}, {"<", Op::Lt}, {"<=", Op::Le},
+                                  {">", Op::Gt}, {">=", Op::Ge}};
+// The fuzzy match's spellings.
+constexpr std::string_view kFuzzy[] = {"~", "~=", "=~"};
 
 bool operator_char(char c) { return c == '<' || c == '>' || c == '=' || c == '~'; }
 
@@ -37,7 +36,7 @@ bool fuzzy_test(Ecosystem, const NativeComparator& c, std::string_view text, con
 }
 
 // The VERS text keeps the bound up to prefix_end, without the bound's pre-releases.
-constexpr NativeRule kFuzzy{&fuzzy_test, &prefix_span};
+constexpr NativeRule kFuzzyRule{&fuzzy_test, &prefix_span};
 
 }  // namespace
 
@@ -53,19 +52,19 @@ std::expected<NativeConstraint, std::string> parse_native_alpine(Ecosystem eco,
   std::size_t end = at;
   while (end < s.size() && operator_char(s[end])) ++end;
   const std::string_view spelled = s.substr(at, end - at);
-  const SpellingOf<ApkOp>* op = nullptr;
-  for (const SpellingOf<ApkOp>& o : kApkOps)
-    if (o.text == spelled) op = &o;
-  if (!op) return bad(message("unknown operator '", spelled, "'"));
+  const bool fuzzy = std::ranges::find(kFuzzy, spelled) != std::end(kFuzzy);
+  Op op = Op::Eq;
+  if (!fuzzy && read_op(spelled, kApkOps, op) != spelled.size())
+    return bad(message("unknown operator '", spelled, "'"));
   const std::string_view version = s.substr(end);
   if (!alpine_valid(version)) return bad(message("invalid Alpine version '", version, "'"));
-  auto c = native_comparator(eco, op->op == ApkOp::Fuzzy ? Op::Eq : kPlainOps[static_cast<int>(op->op)],
-                             version);
+  auto c = native_comparator(eco, op, version);
   if (!c) return failure(c);
-  if (op->op == ApkOp::Fuzzy) {
-    c->rule = &kFuzzy;
-    // A hash compares as text: nothing is known to end its fuzzy matches.
-    if (const std::string next = prefix_end(version); !next.empty() && version.find('~') == std::string_view::npos)
+  if (fuzzy) {
+    c->rule = &kFuzzyRule;
+    const std::string next = prefix_end(version);
+    // A hash compares as text: nothing is known to end the fuzzy matches of a bound with one.
+    if (!next.empty() && version.find('~') == std::string_view::npos)
       if (auto ok = c->extra.read(eco, next); !ok) return failure(ok);
   }
   NativeConstraint out{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {}};

@@ -13,13 +13,8 @@ namespace ombrel {
 
 namespace {
 
-enum class AtomOp : std::uint8_t { Lt, Le, Eq, AnyRevision, Ge, Gt };
-
-constexpr SpellingOf<AtomOp> kAtomOps[] = {{"<", AtomOp::Lt},          {"<=", AtomOp::Le},
-                                     {"=", AtomOp::Eq},          {"~", AtomOp::AnyRevision},
-                                     {">=", AtomOp::Ge},         {">", AtomOp::Gt}};
-
-constexpr Op kPlainOps[] = {Op::Lt, Op::Le, Op::Eq, Op::Eq, Op::Ge, Op::Gt};
+constexpr OpSpelling kAtomOps[] = {{"<", Op::Lt}, {"<=", Op::Le}, {"=", Op::Eq},
+                                   {"~", Op::Eq}, {">=", Op::Ge}, {">", Op::Gt}};
 
 // The text without its revision ("1.2" of "1.2-r3"), when it is a version.
 std::string_view release_of(std::string_view text) {
@@ -84,13 +79,14 @@ std::expected<NativeConstraint, std::string> parse_native_gentoo(Ecosystem eco,
                                                                  std::string_view text) {
   auto bad = [&](std::string_view what) { return fail("invalid Gentoo constraint '", text, "'; ", what); };
   std::string_view s = trim_ascii(text);
-  AtomOp op = AtomOp::Eq;
+  Op op = Op::Eq;
   const std::size_t n = read_op(s, kAtomOps, op);
   if (!n) return bad("expected an operator (<, <=, =, ~, >=, >)");
+  const bool any_revision = s.starts_with('~');
   s.remove_prefix(n);
   const bool glob = s.ends_with('*');
   if (glob) {
-    if (op != AtomOp::Eq) return bad("a '*' follows a version only after '='");
+    if (op != Op::Eq || any_revision) return bad("a '*' follows a version only after '='");
     s.remove_suffix(1);
   }
   std::string_view version = s;
@@ -105,9 +101,9 @@ std::expected<NativeConstraint, std::string> parse_native_gentoo(Ecosystem eco,
     version = s.substr(dash + 1);
   }
   if (!gentoo_version(version)) return bad(message("invalid Gentoo version '", version, "'"));
-  auto c = native_comparator(eco, kPlainOps[static_cast<int>(op)], version);
+  auto c = native_comparator(eco, op, version);
   if (!c) return failure(c);
-  if (op == AtomOp::AnyRevision) {
+  if (any_revision) {
     c->rule = &kAnyRevision;
     // Every revision lies below the release with `_p_alpha` added.
     const std::string_view release = release_of(version);

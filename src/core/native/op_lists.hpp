@@ -11,14 +11,10 @@
 
 namespace ombrel {
 
-// An operator's spelling in a syntax; `O` is Op, or the syntax's own enum where it has
-// operators beyond the comparisons.
-template <class O>
-struct SpellingOf {
+struct OpSpelling {
   std::string_view text;
-  O op;
+  Op op;
 };
-using OpSpelling = SpellingOf<Op>;
 
 // Pieces of `s` between the separators, empty ones kept.
 std::vector<std::string_view> split_on(std::string_view s, char sep);

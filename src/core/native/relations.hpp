@@ -4,9 +4,14 @@
 
 #include <span>
 
-#include "op_lists.hpp"
+#include "native.hpp"
 
 namespace ombrel {
+
+struct OpSpelling {
+  std::string_view text;
+  Op op;
+};
 
 // The text without the ASCII white space (space, tab, CR, LF) at its ends.
 std::string_view trim_ascii_space(std::string_view s);
