@@ -114,6 +114,8 @@ std::expected<NativeConstraint, std::string> parse_native_julia(Ecosystem eco,
 
 std::expected<NativeConstraint, std::string> parse_native_composer(Ecosystem eco,
                                                                    std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_nuget(Ecosystem eco,
+                                                                std::string_view text);
 
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.
