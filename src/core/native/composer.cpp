@@ -48,6 +48,19 @@ struct Written {
   std::size_t count = 0;  // numbers written
 };
 
+// Up to `most` dot-separated numbers from s[i] into `w`; where they end.
+std::size_t written_numbers(std::string_view s, std::size_t i, std::size_t most, Written& w) {
+  for (; w.count < most; ++w.count) {
+    const std::size_t start = i + (w.count > 0);
+    if (w.count && (i >= s.size() || s[i] != '.')) break;
+    const std::size_t n = digit_run(s, start);
+    if (!n) break;
+    w.nums[w.count] = s.substr(start, n);
+    i = start + n;
+  }
+  return i;
+}
+
 // `(?:[.-]?\d+)*+` from r[i].
 std::size_t stability_numbers(std::string_view r, std::size_t i) {
   while (true) {
@@ -78,15 +91,7 @@ std::size_t dev_at(std::string_view r, std::size_t i) {
 // pattern's first match takes them.
 std::optional<Written> written(std::string_view s) {
   Written w;
-  std::size_t i = !s.empty() && (s[0] == 'v' || s[0] == 'V');
-  for (; w.count < 4; ++w.count) {
-    const std::size_t start = i + (w.count > 0);
-    if (w.count && (i >= s.size() || s[i] != '.')) break;
-    const std::size_t n = digit_run(s, start);
-    if (!n) break;
-    w.nums[w.count] = s.substr(start, n);
-    i = start + n;
-  }
+  const std::size_t i = written_numbers(s, !s.empty() && (s[0] == 'v' || s[0] == 'V'), 4, w);
   if (!w.count) return std::nullopt;
   const std::string_view r = s.substr(i);
   for (const bool sep : {true, false}) {
@@ -289,15 +294,7 @@ int wildcard(std::string_view c) {
 // `^v?(\d++)(?:\.(\d++))?(?:\.(\d++))?(?:\.[xX*])++$`: the numbers written before the stars.
 std::optional<Written> xrange(std::string_view c) {
   Written w;
-  std::size_t i = c.starts_with('v');
-  for (; w.count < 3; ++w.count) {
-    const std::size_t start = i + (w.count > 0);
-    if (w.count && (i >= c.size() || c[i] != '.')) break;
-    const std::size_t n = digit_run(c, start);
-    if (!n) break;
-    w.nums[w.count] = c.substr(start, n);
-    i = start + n;
-  }
+  std::size_t i = written_numbers(c, c.starts_with('v'), 3, w);
   if (!w.count) return std::nullopt;
   std::size_t stars = 0;
   while (i + 1 < c.size() && c[i] == '.' && (c[i + 1] == 'x' || c[i + 1] == 'X' || c[i + 1] == '*'))
