@@ -84,6 +84,7 @@ bool same_numbers(std::string_view a, std::string_view b, std::size_t count) {
 // A version with a label is a pre-release to NuGet, whatever its words.
 template <std::size_t Fixed, bool Pre>
 bool floats_over(Ecosystem, const NativeComparator& c, std::string_view text, const ParsedRepr&) {
+  text = trim(text);
   const std::string_view prefix = label(c.bound.text), own = label(text);
   const bool pre = !own.empty();
   if ((pre && !Pre) || !same_numbers(text, c.bound.text, Fixed)) return false;
