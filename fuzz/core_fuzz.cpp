@@ -29,6 +29,7 @@
 #include "strategies/registry.hpp"
 #include "text.hpp"
 #include "native/native.hpp"
+#include "strategies/composer.hpp"
 #include "vers_standard.hpp"
 #include "version_key.hpp"
 #include "version_set.hpp"
@@ -565,6 +566,12 @@ void native(const Input& in) {
   bool exact = c->policy == PrePolicy::Plain;
   for (const NativeList& list : c->alternatives)
     for (const NativeComparator& k : list) exact &= k.rule == nullptr;
+  // Composer's rule is its interval but where a branch is compared.
+  if (in.eco == Ecosystem::Composer && !composer_branch(in.text(1))) {
+    exact = true;
+    for (const NativeList& list : c->alternatives)
+      for (const NativeComparator& k : list) exact &= !k.bound.text.starts_with("dev-");
+  }
   if (exact) check(set.contains(*parsed) == hit, "the normal form holds what the constraint holds");
 }
 

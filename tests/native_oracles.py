@@ -152,15 +152,15 @@ OPS = {"<": lambda r: r < 0, "<=": lambda r: r <= 0, "=": lambda r: r == 0, ">="
 
 def line_verdicts(argv, cases, tool):
     """Runs `argv` once over lines "constraint<TAB>version<TAB>...", one answer line back per
-    case: "E" when the tool refuses the constraint, else a 0/1 per version. None for a refusal,
-    lists of booleans otherwise."""
+    case: "E" when the tool refuses the constraint, else a 0/1 per version ("-" for a version it
+    cannot read). None for a refusal, lists of booleans (None for "-") otherwise."""
     if not shutil.which(argv[0]):
         pytest.skip(f"{tool} is not installed")
     text = "".join("\t".join([r, *vs]) + "\n" for r, vs in cases)
     run = subprocess.run(argv, input=text, capture_output=True, text=True, check=True)
     lines = run.stdout.splitlines()
     assert len(lines) == len(cases), run.stderr[-2000:]
-    return [None if line == "E" else [c == "1" for c in line] for line in lines]
+    return [None if line == "E" else [None if c == "-" else c == "1" for c in line] for line in lines]
 
 
 RUBY_SCRIPT = r"""
@@ -202,6 +202,36 @@ for (l in lines) {
 """
 
 
+COMPOSER_AUTOLOAD = "/usr/share/php/Composer/Semver/autoload.php"
+
+# Semver::satisfies, with the constraint parsed once per line; a version Composer cannot read
+# answers "-" (no verdict).
+COMPOSER_SCRIPT = r"""
+require '%s';
+use Composer\Semver\VersionParser; use Composer\Semver\Constraint\Constraint;
+$p = new VersionParser();
+while (($l = fgets(STDIN)) !== false) {
+  $vs = explode("\t", substr($l, 0, -1));
+  try { $c = $p->parseConstraints(str_replace("\\n", "\n", array_shift($vs))); }
+  catch (\Throwable $e) { echo "E\n"; continue; }
+  $out = '';
+  foreach ($vs as $v) {
+    try { $out .= $c->matches(new Constraint('==', $p->normalize($v))) ? '1' : '0'; }
+    catch (\Throwable $e) { $out .= '-'; }
+  }
+  echo $out, "\n";
+}
+""" % COMPOSER_AUTOLOAD
+
+
+def composer_verdicts(cases):
+    """Composer's answer for each (constraint, versions): None for a refused constraint, None in
+    place of a version Composer cannot read. A newline in a constraint travels as `\\n`."""
+    if not os.path.exists(COMPOSER_AUTOLOAD):
+        pytest.skip("php-composer-semver is not installed")
+    return line_verdicts(["php", "-r", COMPOSER_SCRIPT], [(r.replace("\n", "\\n"), vs) for r, vs in cases], "php")
+
+
 def ruby_verdicts(cases):
     return line_verdicts(["ruby", "-e", RUBY_SCRIPT], cases, "ruby")
 
@@ -222,6 +252,8 @@ def check_against(ecosystem, cases, verdicts, caveat=lambda v: False):
             with pytest.raises(ValueError):  # the syntax's message, or the bound's own
                 vers_from_native(ecosystem, r)
             continue
+        kept = [(v, a) for v, a in zip(versions, answer) if a is not None]  # versions it reads
+        versions, answer = [v for v, _ in kept], [a for _, a in kept]
         got = [native_satisfies(v, r, ecosystem) for v in versions]
         assert got == answer, (r, [(v, a) for v, a, b in zip(versions, answer, got) if a != b])
         check_round_trip(ecosystem, r, [v for v in versions if not caveat(v)])

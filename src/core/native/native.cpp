@@ -37,7 +37,9 @@ bool admits_prerelease(Ecosystem eco, PrePolicy policy, const NativeList& list,
   return false;
 }
 
-VersionSet interval_set(Ecosystem eco, const NativeComparator& c) {
+}  // namespace
+
+VersionSet native_interval(Ecosystem eco, const NativeComparator& c) {
   using End = VersionSet::End;
   std::vector<SetVersion> versions(1, c.bound);
   VersionSet::Span span;
@@ -54,6 +56,8 @@ VersionSet interval_set(Ecosystem eco, const NativeComparator& c) {
   }
   return VersionSet::build(eco, std::move(versions), {span});
 }
+
+namespace {
 
 // The union (or intersection) of sets[lo, hi), halving so that many sets cost n log n.
 VersionSet combine(Ecosystem eco, const std::vector<VersionSet>& sets, std::size_t lo,
@@ -129,7 +133,7 @@ VersionSet NativeConstraint::to_set() const {
   for (const NativeList& list : alternatives) {
     parts.clear();
     for (const NativeComparator& c : list)
-      parts.push_back(c.rule ? c.rule->nearest(eco, c) : interval_set(eco, c));
+      parts.push_back(c.rule ? c.rule->nearest(eco, c) : native_interval(eco, c));
     lists.push_back(combine(eco, parts, 0, parts.size(), false));
   }
   return combine(eco, lists, 0, lists.size(), true);

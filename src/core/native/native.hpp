@@ -118,11 +118,17 @@ std::expected<NativeConstraint, std::string> parse_native_alpine(Ecosystem eco,
                                                                  std::string_view text);
 std::expected<NativeConstraint, std::string> parse_native_gentoo(Ecosystem eco,
                                                                  std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_composer(Ecosystem eco,
+                                                                   std::string_view text);
+std::expected<NativeConstraint, std::string> parse_native_nuget(Ecosystem eco,
+                                                                std::string_view text);
 
 // Helpers for the syntaxes.
 // A comparator on `text` parsed under `eco`; a failure is the ecosystem's parse message.
 std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op op,
                                                                std::string_view text);
+// The interval `c.op c.bound` as a set, for rules whose nearest set is their interval.
+VersionSet native_interval(Ecosystem eco, const NativeComparator& c);
 // Whether a comparison result (-1, 0, 1 of version against bound) meets `op`.
 bool op_holds(Op op, int cmp);
 // Whether `version`, a parse under `eco`, is a pre-release in the ecosystem's reading.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "message.hpp"
+
 namespace ombrel {
 
 namespace {
@@ -247,6 +249,10 @@ bool normalise(std::string_view text, std::string_view t, PieceParse& out) {
   if (t.size() >= 3 && iequals(t.substr(t.size() - 3), "dev")) {
     std::string_view b = t.substr(0, t.size() - 3);
     if (!b.empty() && (b.back() == '.' || b.back() == '-')) b.remove_suffix(1);
+    // Composer's pattern finds the name within the last line, and trims it (`1 -dev` is
+    // 1.x-dev).
+    if (const std::size_t nl = b.rfind('\n'); nl != std::string_view::npos) b.remove_prefix(nl + 1);
+    b = composer_trim(b);
     if (!b.empty() && (b[0] == 'v' || b[0] == 'V')) b.remove_prefix(1);
     std::size_t k = digit_run(b), parts = 1;
     if (k == 0) return false;
@@ -310,6 +316,67 @@ void parse_composer_into(std::string_view text, PieceParse& out) {
   if (normalise(text, t, out)) return;
   out.pieces.set_size(0);
   push_runs(text, v, out);
+}
+
+namespace {
+
+// The word this strategy reads with `rank` (and version_compare with the rank it stands for).
+std::string_view rank_word(std::int16_t rank) {
+  switch (rank) {
+    case kDev: return "dev";
+    case kAlpha: return "alpha";
+    case kBeta: return "beta";
+    case kRc: return "RC";
+    case kPatch: return "patch";
+    default: return "STABLE";
+  }
+}
+
+}  // namespace
+
+std::string_view composer_trim(std::string_view s) {
+  auto space = [](char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0' || c == '\v';
+  };
+  while (!s.empty() && space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && space(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+std::optional<std::string_view> composer_branch(std::string_view text) {
+  const std::string_view t = strip_flag(strip_alias(composer_trim(text)));
+  for (std::string_view d : kDefaultBranches)
+    if (t == d) return t;
+  if (starts_with_i(t, "dev-")) return t.substr(4);
+  return std::nullopt;
+}
+
+std::optional<ComposerNormal> composer_normal(std::string_view text) {
+  const std::string_view t = composer_trim(text);
+  // White space PHP keeps in the text is not Composer's.
+  if (trim(t).size() != t.size()) return std::nullopt;
+  if (auto name = composer_branch(t)) return ComposerNormal{true, false, message("dev-", *name)};
+  PieceParse out;
+  if (!normalise(t, t, out)) return std::nullopt;
+  const SegSpan v = out.view(t);
+  std::size_t n = 0;
+  while (n < v.segs.size() && v.segs[n].is_num()) ++n;
+  ComposerNormal normal{false, true, {}};
+  bool after_word = false;
+  for (std::size_t i = 0; i < v.segs.size(); ++i) {
+    const Seg& s = v.segs[i];
+    if (s.is_tag()) {
+      normal.text += '-';
+      normal.text += rank_word(s.weight);
+      normal.stable &= s.weight == kPatch || s.weight == kUnknown;
+      after_word = true;
+      continue;
+    }
+    if (i && !after_word) normal.text += i < n && n != 4 ? '-' : '.';
+    after_word = false;
+    normal.text += std::to_string(s.value);
+  }
+  return normal;
 }
 
 // Composer leaves two named branches unordered; they are ordered here by name.

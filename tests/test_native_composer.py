@@ -1,0 +1,141 @@
+import random
+
+import pytest
+from conftest import raises, within
+from native_oracles import around, check_against, check_answers, composer_verdicts
+
+from ombrel import native_filter, native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        # `^` and `~` take in the pre-releases of their lower bound unless it names a stability.
+        ("^1.2", ["1.2-dev", "1.3.0-beta1", "1.99"], ["1.1.9", "2.0-dev", "2.0.0"]),
+        ("^1.2-beta", ["1.2-beta", "1.2-RC1"], ["1.2-alpha", "1.2-dev", "2.0-alpha"]),
+        ("^0.3", ["0.3.0", "0.3.9"], ["0.4-dev", "1.0"]),
+        ("^0.0.3", ["0.0.3"], ["0.0.4-dev"]),
+        ("~1.2", ["1.2-dev", "1.9"], ["2.0-dev", "1.1"]),
+        ("~1.2.3", ["1.2.3-dev", "1.2.99"], ["1.3-dev"]),
+        ("~1.0.x-dev", ["1.0.x-dev", "1.0.99999999"], ["1.0.5", "1.1-dev"]),
+        ("~V1.0", ["1.5"], ["2.0"]),
+        # Comparisons: `<` and `>=` on a bound without a stability word mean its -dev.
+        ("<1.0", ["0.9", "0.99"], ["1.0-dev", "1.0-alpha", "1.0"]),
+        ("<1.0-beta", ["1.0-alpha"], ["1.0-beta", "1.0"]),
+        ("<1.0-rc1", ["1.0-beta"], ["1.0-RC1-dev", "1.0-RC1"]),
+        (">=1.0", ["1.0-dev", "1.0-alpha"], ["0.9"]),
+        (">1.0", ["1.0-p1", "1.0.0.1"], ["1.0", "1.0-dev"]),
+        ("<=1.0", ["1.0", "1.0-beta"], ["1.0-p1"]),
+        ("<>1.0 >=0.5 , <2", ["0.5", "1.0.1"], ["1.0", "1.0.0.0", "2.0-dev"]),
+        ("!=1.0-beta@beta", ["1.0"], ["1.0-beta"]),
+        ("v1.0", ["1.0.0", "1.0.0.0", "1.0+build", "1.0@dev"], ["1.0.1", "1.0-dev"]),
+        ("== 1.0 as 2.0", ["1.0"], ["2.0"]),
+        # Wildcards, hyphens, alternatives.
+        ("1.2.*", ["1.2-dev", "1.2.9"], ["1.3-dev", "1.1"]),
+        ("*", ["0.0.1", "dev-main"], []),
+        ("*.*", ["0.0.1"], ["dev-main"]),
+        ("1.0 - 2.0", ["1.0-dev", "2.0.5"], ["2.1-dev", "0.9"]),
+        ("1.0 - 2.0.0", ["2.0.0"], ["2.0.0.1", "2.0-p1"]),
+        ("1.0-beta - 2.0-beta", ["1.0-beta", "2.0-beta"], ["1.0-alpha", "2.0-RC1"]),
+        ("^1.0 || ^3.0 | 5.0", ["1.5", "3.1", "5.0"], ["2.0", "4.0", "5.0.1"]),
+        # Stability flags: on a comparison they lower the bound to that stability.
+        (">=1.0@beta", ["1.0-beta", "1.0"], ["1.0-alpha"]),
+        (">=1.0@STABLE", ["1.0-dev"], ["0.9"]),
+        ("1.0@dev", ["1.0"], ["1.0-dev"]),
+        ("@dev", ["0.1", "dev-x"], []),
+        # Branches are equal or unequal to versions, never above or below.
+        ("dev-main", ["dev-main", "DEV-main"], ["dev-Main", "9999999-dev"]),
+        ("dev-main#abc123", ["dev-main"], []),
+        ("master", ["dev-master"], ["9999999-dev"]),
+        ("feature/x-dev", ["dev-feature/x"], []),
+        ("!=dev-main", ["dev-x", "1.0"], ["dev-main"]),
+        (">=0 || <1", [], ["dev-main"]),
+        ("1.x-dev", ["1.x-dev", "1.*-dev", "1 -dev"], ["1.5", "2.x-dev"]),
+        ("<= 2 -dev", ["2.99999"], ["dev-main"]),
+        # Dates and loose texts.
+        (">=2023-01-01", ["2023-01-01", "2023-06-01"], ["2022-12-31"]),
+        (" 1.0\n", ["1.0"], []),
+        ("1.0\nanything", ["1.0"], []),
+    ],
+)
+def test_composer_constraints(constraint, yes, no):
+    check_answers("composer", constraint, yes, no)
+
+
+@pytest.mark.parametrize(
+    "constraint, version",
+    [
+        ("", ""), ("1.0 ||", ""), ("|1.0", ""), ("1.0|||2.0", ""), ("foo", "foo"), ("1.0.0.0.0", "1.0.0.0.0"),
+        ("1.0 -  2.0", "1.0 -"), ("1.0  - 2.0", "- 2.0"), ("1.0 , , 2.0", ", 2.0"), ("1.0 ,, 2.0", "1.0 ,, 2.0"),
+        ("~1.x", "~1.x"), ("V1.*", "V1.*"), ("1.2.3.4.*", "1.2.3.4.*"), ("1.0-1", "1.0-1"), ("Master", "Master"),
+        (">= 1.0 ,", "1.0 ,"), ("1.0#abc", "1.0#abc"), ("~1.0.0.0.x-dev", "1.0.0.0.x-dev"),
+        ("^1.0\n 2.0", "1.0\n-dev"), ("1.0\u00a0", "1.0\u00a0"), ("\u0661.0", "\u0661.0"),
+    ],
+)
+def test_composer_refusals_name_the_version(constraint, version):
+    raises(ValueError, f"invalid Composer constraint '{constraint}'; invalid version string '{version}'",
+           native_satisfies, "1.0", constraint, "composer")
+
+
+def test_composer_refuses_rubys_twiddle_and_unreadable_versions():
+    raises(ValueError, "invalid Composer constraint '~>1.2'; invalid operator '~>', Composer's is '~'",
+           native_satisfies, "1.0", "~>1.2", "composer")
+    raises(ValueError, "Composer version must start with a digit: 'master'", native_satisfies, "master", "*", "composer")
+
+
+def test_composer_vers_text_keeps_the_normal_forms():
+    assert vers_from_native("composer", "^1.2") == "vers:composer/>=1.2.0.0-dev|<2.0.0.0-dev"
+    assert vers_from_native("php", ">=2023-01-01 <2.0.0-p1@beta") == "vers:none/*"
+    assert vers_from_native("composer", ">=1.0-STABLE@beta") == "vers:composer/>=1.0.0.0-STABLE-beta"
+    assert vers_from_native("composer", "*") == "vers:composer/*"
+    assert native_filter(["1.0", "dev-main", "2.0-beta"], "<2.0 || dev-main", "composer") == ["1.0", "dev-main"]
+
+
+def test_composer_hostile_inputs_in_linear_time():
+    with within(10):
+        assert native_satisfies("7.5", " || ".join(f"^{i}.0" for i in range(100_000)), "composer") is True
+        assert native_satisfies("1.5", ",".join([">=1.0"] * 100_000), "composer") is True
+        assert native_satisfies("1.5", "1.0" + " " * 10**7 + "|| 1.5", "composer") is True
+        long = "1." + "1" * 10**7
+        raises(ValueError, f"invalid Composer constraint '{long} -'; invalid version string '{long} -'",
+               native_satisfies, "1.0", long + " -", "composer")
+        raises(ValueError, "invalid Composer constraint '" + "(" * 10**6 + "'; invalid version string '" + "(" * 10**6 + "'",
+               native_satisfies, "1.0", "(" * 10**6, "composer")
+
+
+def generated_constraints(seed, count):
+    rng = random.Random(seed)
+
+    def version():
+        text = rng.choice(["", "", "v"]) + ".".join(str(rng.choice([0, 0, 1, 2, 10])) for _ in range(rng.randint(1, 4)))
+        return text + rng.choice(["", "", "", "", "-beta", "-RC1", "-alpha2", "-p1", "-dev", ".x-dev", "+b", "@dev",
+                                  "@beta", "@stable", "rc1", ".beta", "-stable"])
+
+    def constraint():
+        shape = rng.random()
+        if shape < 0.15:
+            return rng.choice(["^", "~"]) + version()
+        if shape < 0.25:
+            return ".".join(str(rng.choice([0, 1, 2])) for _ in range(rng.randint(1, 3))) + rng.choice([".*", ".x", ".*.*"])
+        if shape < 0.32:
+            return version() + rng.choice([" - ", " -  ", "  - "]) + version()
+        if shape < 0.36:
+            return rng.choice(["*", "dev-main", "dev-master", "master", "1.x-dev", "foo-dev", "dev-feature#a1", "@dev"])
+        op = rng.choice(["", "=", "==", "!=", "<>", "<", "<=", ">", ">=", ">=", "<"])
+        return op + rng.choice(["", "", " "]) + version()
+
+    def conjunction():
+        return rng.choice([" ", ",", ", ", " ,", "  "]).join(constraint() for _ in range(rng.randint(1, 3)))
+
+    return [rng.choice([" || ", "|", "||", " | "]).join(conjunction() for _ in range(rng.randint(1, 2)))
+            for _ in range(count)]
+
+
+BRANCHES = ["dev-main", "dev-master", "dev-foo", "1.x-dev", "0.x-dev", "2.0.x-dev", "9999999-dev"]
+
+
+def test_agrees_with_composer_semver():
+    suffixes = ["", "-dev", "-alpha1", "-beta", "-RC1", "-p1", "-stable"]
+    cases = [(r, sorted(set(around(r, suffixes) + around(r, ["", "-dev"], width=4))) + BRANCHES)
+             for r in generated_constraints(1602, 400)]
+    check_against("composer", cases, composer_verdicts(cases), caveat=lambda v: v.startswith("dev-") or v == "9999999-dev")

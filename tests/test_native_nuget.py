@@ -1,0 +1,76 @@
+import pytest
+from conftest import raises, within
+from native_oracles import check_answers, check_round_trip
+
+from ombrel import native_filter, native_satisfies, vers_from_native
+
+VERSIONS = ["0.9", "1", "1.0", "1.0.0", "1.0.0.1", "1.0.1", "1.5.0", "1.9.9.9", "2.0", "2.0.0.0", "2.0.1", "10.0.0"]
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        # Intervals: a pre-release between the bounds is in, as VersionRange.Satisfies says.
+        ("1.0", ["1.0", "1.0.0.0", "1.5.0-beta", "99.0"], ["0.9.9", "1.0.0-beta"]),
+        ("[1.0.0, 2.0.0)", ["1.0.0", "1.9.9.9", "2.0.0-rc.1"], ["0.9", "2.0.0", "2.0.0+build"]),
+        ("[1.0]", ["1.0", "1.0.0.0", "1"], ["1.0.1", "1.0.0-beta"]),
+        ("(1.0,)", ["1.0.0.1", "1.0.1"], ["1.0", "0.9"]),
+        ("(,1.0]", ["1.0", "0.1"], ["1.0.1"]),
+        ("(1.0,2.0)", ["1.5"], ["1.0", "2.0"]),
+        (" [ 1.0 ,2.0 ] ", ["2.0", "1.0"], ["2.0.1"]),
+        ("[1.0,1.0)", [], ["1.0"]),
+        # Floating versions: what restore floats over.
+        ("1.*", ["1", " 1.0 ", "1.9.9", "1.0.0.7"], ["1.5.0-beta", "2.0.0", "0.9"]),
+        ("1.0.*", ["1.0.0", "1.0.99"], ["1.1.0", "1.0.1-rc"]),
+        ("1.0.0.*", ["1.0.0", "1.0.0.9"], ["1.0.1"]),
+        ("*", ["0.0.1", "99.0"], ["1.0.0-beta"]),
+        ("1.0.0-*", ["1.0.0", "1.0.0-alpha", "1.0.0-0.1"], ["1.0.1-alpha", "1.0.0.1", "0.9"]),
+        ("1.0.0-beta*", ["1.0.0-beta", "1.0.0-BETA.2", "1.0.0"], ["1.0.0-alpha", "1.0.0-rc"]),
+        ("1.0.0-rc.*", ["1.0.0-rc.1"], ["1.0.0-rd"]),
+        ("1.0.*-*", ["1.0.5-rc", "1.0.0"], ["1.1.0-alpha", "0.9.9-rc"]),
+        ("1.*-*", ["1.9.0-beta"], ["2.0.0-beta"]),
+        ("*-*", ["0.1.0-alpha", "7.0"], []),
+        ("[1.*, 2.0)", ["1.0.0", "1.5.0-beta"], ["2.0", "0.9"]),
+    ],
+)
+def test_nuget_ranges(constraint, yes, no):
+    check_answers("nuget", constraint, yes, no)
+    check_round_trip("nuget", constraint, VERSIONS)
+
+
+@pytest.mark.parametrize(
+    "constraint, what",
+    [
+        ("", "empty range"), ("  ", "empty range"),
+        ("[1.0", "a range in brackets ends with ']' or ')'"), ("[", "a range in brackets ends with ']' or ')'"),
+        ("(1.0)", "a single version stands only in '[ ]'"), ("[1.0)", "a single version stands only in '[ ]'"),
+        ("[2.0,1.0]", "the lower bound is above the upper bound"), ("(,)", "no bound"), ("[ , ]", "no bound"),
+        ("[1.0,2.0,3.0]", "more than two bounds"), ("v1.0", "invalid version 'v1.0'"),
+        ("1.0.0.0.0", "invalid version '1.0.0.0.0'"), ("1.0-", "invalid version '1.0-'"),
+        ("2147483648", "invalid version '2147483648'"), ("[1.0,2.0 ]]", "invalid version '2.0 ]'"),
+        ("1.*.0", "invalid floating version '1.*.0'"), ("*-beta*", "invalid floating version '*-beta*'"),
+        ("1.0.0.0.*", "invalid floating version '1.0.0.0.*'"), ("1.0*", "invalid floating version '1.0*'"),
+        ("[1.*]", "invalid floating version '1.*'"), ("[1.0,2.*)", "the upper bound cannot float: '2.*'"),
+        ("1.0 || 2.0", "invalid version '1.0 || 2.0'"), ("\u0661.0", "invalid version '\u0661.0'"),
+    ],
+)
+def test_nuget_refusals_quote_the_text(constraint, what):
+    raises(ValueError, f"invalid NuGet range '{constraint}'; {what}", native_satisfies, "1.0", constraint, "nuget")
+
+
+def test_nuget_vers_text():
+    assert vers_from_native("nuget", "[1.0.0, 2.0.0)") == "vers:nuget/>=1.0.0|<2.0.0"
+    assert vers_from_native("dotnet", "1.0.*") == "vers:nuget/>=1.0.0|<1.1.0"
+    assert vers_from_native("nuget", "1.0.0-beta*") == "vers:nuget/>=1.0.0-beta|<=1.0.0"
+    assert native_filter(["1.2.0", "1.3.0-rc", "2.0.0"], "1.*", "nuget") == ["1.2.0"]
+
+
+def test_nuget_hostile_inputs_in_linear_time():
+    with within(5):
+        long = "1." + "0" * 10**7
+        raises(ValueError, f"invalid NuGet range '[{long}'; a range in brackets ends with ']' or ')'",
+               native_satisfies, "1.0", "[" + long, "nuget")
+        raises(ValueError, "invalid NuGet range '" + "[" * 10**6 + "]'; invalid version '" + "[" * (10**6 - 1) + "'",
+               native_satisfies, "1.0", "[" * 10**6 + "]", "nuget")
+        many = "[" + ",".join(["1.0"] * 100_000) + "]"
+        raises(ValueError, f"invalid NuGet range '{many}'; more than two bounds", native_satisfies, "1.0", many, "nuget")
