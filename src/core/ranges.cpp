@@ -6,6 +6,7 @@
 #include "bump.hpp"
 #include "strategies/registry.hpp"
 #include "message.hpp"
+#include "parse_cache.hpp"
 #include "text.hpp"
 
 namespace ombrel {
@@ -191,23 +192,35 @@ bool holds(Op op, int ord) {
   return false;
 }
 
-// Evaluation of `RangeSet::contains`. The candidate is parsed once, when the first comparator
-// is reached: that is where the first comparison would have reported its error, and a
-// candidate error always precedes a bound error.
-std::expected<bool, std::string> contains_in(std::span<const Branch> branches, Ecosystem eco,
-                                             std::string_view version) {
+// The order of a parsed candidate against a comparator's bound, as written or parsed.
+std::expected<int, std::string> against(Ecosystem eco, const ParsedRepr& candidate,
+                                        const Comparator& c) {
+  return compare_with_text(eco, candidate, c.version);
+}
+std::expected<int, std::string> against(Ecosystem eco, const ParsedRepr& candidate,
+                                        const ParsedComparator& c) {
+  if (!c.version) return std::unexpected(c.version.error());
+  return compare_for_ecosystem(eco, candidate, *c.version);
+}
+
+// Evaluation of `RangeSet::contains` and `BoundRange::contains`. The candidate is parsed once,
+// when the first comparator is reached: that is where the first comparison would have reported
+// its error, and a candidate error always precedes a bound error.
+template <class C>
+std::expected<bool, std::string> contains_in(std::span<const std::vector<C>> branches,
+                                             Ecosystem eco, std::string_view version) {
   ParsedRepr candidate;
   bool parsed = false;
-  for (const Branch& branch : branches) {
+  for (const std::vector<C>& branch : branches) {
     if (branch.empty()) return true;
     bool all = true;
-    for (const Comparator& c : branch) {
+    for (const C& c : branch) {
       if (!parsed) {
         if (auto ok = parse_into(eco, version, candidate); !ok)
           return failure(ok);
         parsed = true;
       }
-      const auto ord = compare_with_text(eco, candidate, c.version);
+      const auto ord = against(eco, candidate, c);
       if (!ord) return failure(ord);
       if (!holds(c.op, *ord)) {
         all = false;
@@ -316,7 +329,38 @@ std::expected<RangeSet, std::string> RangeSet::parse(std::string_view text) {
 }
 
 std::expected<bool, std::string> RangeSet::contains(Ecosystem eco, std::string_view version) const {
-  return contains_in(branches, eco, version);
+  return contains_in(std::span<const Branch>(branches), eco, version);
+}
+
+BoundRange::BoundRange(Ecosystem eco, const RangeSet& set) : eco_(eco) {
+  branches_.reserve(set.branches.size());
+  for (const Branch& b : set.branches) {
+    std::vector<ParsedComparator>& out = branches_.emplace_back();
+    out.reserve(b.size());
+    for (const Comparator& c : b) out.push_back({parse_for_ecosystem(eco, c.version), c.op});
+  }
+}
+
+std::expected<bool, std::string> BoundRange::contains(std::string_view version) const {
+  return contains_in(std::span<const std::vector<ParsedComparator>>(branches_), eco_, version);
+}
+
+std::expected<bool, std::string> range_contains(Ecosystem eco, std::string_view range,
+                                                std::string_view version) {
+  if (!ParseCache<BoundRange>::keeps(range)) {
+    const auto set = RangeSet::parse(range);
+    if (!set) return std::unexpected(set.error());
+    return set->contains(eco, version);
+  }
+  static ParseCache<BoundRange> cache;
+  const auto bound = cache.get(eco, range, [eco](std::string_view text)
+                                   -> std::expected<BoundRange, std::string> {
+    auto set = RangeSet::parse(text);
+    if (!set) return failure(set);
+    return BoundRange(eco, *set);
+  });
+  if (!*bound) return std::unexpected((*bound).error());
+  return (*bound)->contains(version);
 }
 
 std::expected<bool, std::string> RangeSet::intersects(Ecosystem eco, const RangeSet& other) const {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ecosystem.hpp"
+#include "strategies/registry.hpp"
 
 namespace ombrel {
 
@@ -38,6 +39,30 @@ struct RangeSet {
   std::expected<bool, std::string> contains(Ecosystem eco, std::string_view version) const;
   std::expected<bool, std::string> intersects(Ecosystem eco, const RangeSet& other) const;
 };
+
+// A comparator whose version is parsed under the range's ecosystem, or the message of that
+// parse's failure, which a test reports only when it reaches the comparator.
+struct ParsedComparator {
+  std::expected<ParsedRepr, std::string> version;
+  Op op;
+};
+
+// A range with every bound parsed once under one ecosystem, for testing many versions: it
+// answers as RangeSet::contains does, with the same errors in the same order.
+class BoundRange {
+ public:
+  BoundRange(Ecosystem eco, const RangeSet& set);
+  std::expected<bool, std::string> contains(std::string_view version) const;
+
+ private:
+  Ecosystem eco_;
+  std::vector<std::vector<ParsedComparator>> branches_;
+};
+
+// Whether `version` lies in `range` under `eco`, the range read once and kept while it is
+// used again (parse_cache.hpp); an error of the range comes before one of the version.
+std::expected<bool, std::string> range_contains(Ecosystem eco, std::string_view range,
+                                                std::string_view version);
 
 // One end of an interval; `version` points into the branch the interval was built from.
 struct Bound {

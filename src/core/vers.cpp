@@ -1,8 +1,10 @@
 #include "vers.hpp"
 
 #include <utility>
+#include <variant>
 
 #include "message.hpp"
+#include "parse_cache.hpp"
 #include "text.hpp"
 #include "vers_standard.hpp"
 
@@ -16,6 +18,32 @@ std::expected<Vers, std::string> Vers::parse(std::string_view text) {
   if (slash == std::string_view::npos)
     return fail("invalid VERS '", text, "'; expected 'vers:<ecosystem>/<range>'");
   return read_vers(text, rest.substr(0, slash), rest.substr(slash + 1));
+}
+
+namespace {
+
+// What a VERS text tests versions with: its set, or its range with the bounds parsed.
+using VersTest = std::variant<VersionSet, BoundRange>;
+
+std::expected<VersTest, std::string> read_test(std::string_view text) {
+  auto vers = Vers::parse(text);
+  if (!vers) return failure(vers);
+  if (vers->standard) return std::move(*vers->standard);
+  return BoundRange(vers->ecosystem, vers->range);
+}
+
+}  // namespace
+
+std::expected<bool, std::string> vers_contains(std::string_view text, std::string_view version) {
+  if (!ParseCache<VersTest>::keeps(text)) {
+    const auto vers = Vers::parse(text);
+    if (!vers) return std::unexpected(vers.error());
+    return vers->contains(version);
+  }
+  static ParseCache<VersTest> cache;
+  const auto test = cache.get(0, text, read_test);
+  if (!*test) return std::unexpected((*test).error());
+  return std::visit([&](const auto& t) { return t.contains(version); }, **test);
 }
 
 std::expected<std::string, std::string> format_vers(std::string_view ecosystem,

@@ -24,6 +24,10 @@ struct Vers {
   std::expected<std::string, std::string> canonical() const;
 };
 
+// Whether `version` lies in the set of the VERS text `vers`, the text read once and kept while
+// it is used again (parse_cache.hpp); an error of the text comes before one of the version.
+std::expected<bool, std::string> vers_contains(std::string_view vers, std::string_view version);
+
 // The specifier of an ecosystem name or alias and a range: the canonical name and the range
 // trimmed, once both have been checked.
 std::expected<std::string, std::string> format_vers(std::string_view ecosystem,

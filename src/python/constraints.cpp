@@ -19,9 +19,7 @@ std::optional<bool> range_contains(std::string_view version, std::string_view ra
                                    std::string_view ecosystem) {
   const auto eco = eco_from_str(ecosystem);
   if (!eco) return std::nullopt;
-  const auto set = value_or_raise(RangeSet::parse(range));
-  if (!set) return std::nullopt;
-  return value_or_raise(set->contains(*eco, version));
+  return value_or_raise(ombrel::range_contains(*eco, range, version));
 }
 
 // The three arguments as text, in parameter order.

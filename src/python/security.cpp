@@ -153,9 +153,7 @@ PyObject* vers_contains_impl(PyObject*, const Args& args) {
   if (!text) return nullptr;
   const auto version = args.str(1);
   if (!version) return nullptr;
-  const auto vers = Vers::parse(*text);
-  if (!vers) return raise_value(vers.error());
-  const auto hit = vers->contains(*version);
+  const auto hit = ombrel::vers_contains(*text, *version);
   if (!hit) return raise_value(hit.error());
   return new_bool(*hit);
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "../message.hpp"
+#include "../parse_cache.hpp"
 
 namespace ombrel {
 
@@ -104,6 +105,15 @@ std::expected<NativeConstraint, std::string> parse_native(Ecosystem eco, std::st
   const NativeParser parser = eco.row().native_ranges;
   if (!parser) return fail("no native range syntax for ", eco.as_str(), " yet");
   return parser(eco, text);
+}
+
+std::shared_ptr<const std::expected<NativeConstraint, std::string>> parse_native_kept(
+    Ecosystem eco, std::string_view text) {
+  using Cache = ParseCache<NativeConstraint>;
+  const auto read = [eco](std::string_view t) { return parse_native(eco, t); };
+  if (!Cache::keeps(text)) return std::make_shared<const Cache::Result>(read(text));
+  static Cache cache;
+  return cache.get(eco, text, read);
 }
 
 bool NativeConstraint::contains(std::string_view text, const ParsedRepr& parsed) const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <expected>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,6 +67,11 @@ struct NativeConstraint {
 
 // Reads `text` in `eco`'s own syntax (the parser of its row in kEcosystems).
 std::expected<NativeConstraint, std::string> parse_native(Ecosystem eco, std::string_view text);
+
+// The same, read once and kept while the same text is used again (parse_cache.hpp): the result
+// is shared and must not change.
+std::shared_ptr<const std::expected<NativeConstraint, std::string>> parse_native_kept(
+    Ecosystem eco, std::string_view text);
 
 // The syntaxes (NativeParser, ecosystem.hpp), one per family file of this directory (npm.cpp, pep440.cpp, ...).
 std::expected<NativeConstraint, std::string> parse_native_npm(Ecosystem eco,

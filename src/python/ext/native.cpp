@@ -8,15 +8,22 @@
 namespace ombrel::py {
 namespace {
 
-std::optional<NativeConstraint> constraint_or_raise(std::string_view text, std::string_view eco_name) {
+// The constraint, or null, raised, when the ecosystem or the constraint is refused. `kept` holds
+// it while it is used. A text tested one version at a time is kept for the next call with the
+// same text; one that is read for a whole list or once is read afresh, so as not to push out
+// the texts that repeat.
+using Kept = std::shared_ptr<const std::expected<NativeConstraint, std::string>>;
+const NativeConstraint* constraint_or_raise(std::string_view text, std::string_view eco_name,
+                                            bool repeats, Kept& kept) {
   const auto eco = eco_from_str(eco_name);
-  if (!eco) return std::nullopt;
-  auto c = parse_native(*eco, text);
-  if (!c) {
-    raise_value(c.error());
-    return std::nullopt;
+  if (!eco) return nullptr;
+  kept = repeats ? parse_native_kept(*eco, text)
+                 : std::make_shared<const Kept::element_type>(parse_native(*eco, text));
+  if (!*kept) {
+    raise_value(kept->error());
+    return nullptr;
   }
-  return std::move(*c);
+  return &**kept;
 }
 
 // Whether `item` (a `str` or a `Version`) satisfies `c`: 0 or 1, or kRaised.
@@ -31,7 +38,8 @@ PyObject* native_satisfies_impl(PyObject*, const Args& args) {
   if (!ecosystem) return nullptr;
   const auto text = args.str(1);
   if (!text) return nullptr;
-  const auto c = constraint_or_raise(*text, *ecosystem);
+  Kept kept;
+  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, true, kept);
   if (!c) return nullptr;
   ParsedRepr parsed;
   const int hit = test_item(*c, args[0], parsed);
@@ -45,7 +53,8 @@ PyObject* native_filter_impl(PyObject*, const Args& args) {
   if (!text) return nullptr;
   const auto items = extract_sequence(args[0], "versions");
   if (!items) return nullptr;
-  const auto c = constraint_or_raise(*text, *ecosystem);
+  Kept kept;
+  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, false, kept);
   if (!c) return nullptr;
   Ref out(PyList_New(0));
   if (!out) return nullptr;
@@ -63,7 +72,8 @@ PyObject* vers_from_native_impl(PyObject*, const Args& args) {
   if (!ecosystem) return nullptr;
   const auto text = args.str(1);
   if (!text) return nullptr;
-  const auto c = constraint_or_raise(*text, *ecosystem);
+  Kept kept;
+  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, false, kept);
   if (!c) return nullptr;
   return new_str(c->to_set().to_vers(c->eco.row().vers_type));
 }
