@@ -22,6 +22,7 @@ import os
 import platform
 import random
 import statistics
+import subprocess
 import sys
 import tempfile
 import time
@@ -257,6 +258,7 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
     row(f"sort_versions semver n={n}", "ombrel.sort_versions(vs, 'semver')", sem, elements=n,
         semver=peer("semver", f"semver sort n={n}", "sorted(key=Version.parse)",
                     "sorted(vs, key=SV.parse)", sem, n))
+    row(f"sorted() pep440 strs n={n}", "sorted(vs)", pep, elements=n)
     row(f"max_version pep440 n={n}", "ombrel.max_version(vs, 'pep440')", pep, elements=n,
         packaging=peer("packaging", f"packaging max n={n}", "max(key=Version)",
                        "max(vs, key=PV)", pep, n))
@@ -275,6 +277,8 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
         e["spec"] = env["SpecifierSet"](TWO_COMPARATORS[1])
         peer("packaging", "packaging contains prebuilt", "SpecifierSet.contains(v), set built once",
              "spec.contains(v)", e)
+    e = {"v": TWO_COMPARATORS[0], "r": TWO_COMPARATORS[1]}
+    row("range_contains two comparators semver", "ombrel.range_contains(v, r, 'semver')", e)
     # Each ecosystem's own syntax against the tool that defines it.
     e = {"v": "1.2.3", "r": ">=1.0,<2.0"}
     row("native_satisfies pep440", "ombrel.native_satisfies(v, r, 'pep440')", e,
@@ -290,6 +294,7 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
     # A standard VERS text against the same constraints in the range language.
     e = {"v": TWO_COMPARATORS[0], "r": TWO_COMPARATORS[1], "s": STANDARD_VERS}
     row("satisfies two comparators npm", "ombrel.satisfies(v, r, 'npm')", e)
+    row("compare npm, beside its ranges", "ombrel.compare(v, '2.0.0', 'npm')", e)
     row("vers_contains standard npm", "ombrel.vers_contains(s, v)", e)
     row("vers_canonical dialect npm", "ombrel.vers_canonical(d)", {"d": DIALECT_VERS})
 
@@ -367,7 +372,28 @@ def measure(floor: Case, ours: list[Case], theirs: list[Case], rounds: int, budg
 # ---- targets and report ----
 
 
-def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
+SORT_MEMORY = """
+import random, resource, sys
+import ombrel
+sys.path.insert(0, {here!r})
+from run import pep440_versions
+vs = pep440_versions(random.Random(3), {n})
+ombrel.sort_versions(vs[:1000], "pep440")
+before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss
+ombrel.sort_versions(vs, "pep440")
+print((resource.getrusage(resource.RUSAGE_SELF).ru_maxrss - before) * 1024 / len(vs))
+"""
+
+
+def sort_memory(n: int) -> float:
+    """Bytes per element by which sorting n PEP 440 strs raises the peak resident memory of a
+    process that holds them (the result list included), measured in a process of its own."""
+    code = SORT_MEMORY.format(here=os.path.dirname(os.path.abspath(__file__)), n=n)
+    out = subprocess.run([sys.executable, "-c", code], capture_output=True, text=True, check=True)
+    return float(out.stdout)
+
+
+def targets(floor: Case, ours: dict, theirs: dict, sizes, sort_bytes=None) -> list[dict]:
     out = []
 
     def add(name, value, limit, at_most: bool):
@@ -412,10 +438,22 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes) -> list[dict]:
     for kind in ("release", "pre-release"):
         add(f"compare generic {kind}, times faster than libversion",
             faster(f"compare generic {kind}", "libversion"), 1, False)
+    # A repeated range text is read once: a test costs about one comparison.
+    for key, base in (("satisfies two comparators semver", "compare semver release"),
+                      ("range_contains two comparators semver", "compare semver release"),
+                      ("satisfies two comparators pep440", "compare pep440 release"),
+                      ("native_satisfies pep440", "compare pep440 release"),
+                      ("vers_contains standard npm", "compare npm, beside its ranges")):
+        add(f"{key}, x {base}", ours[key].ns / ours[base].ns, 2, True)
+    add(f"sort_versions pep440 n={n}, x sorted() of the same strs",
+        ours[f"sort_versions pep440 n={n}"].ns / ours[f"sorted() pep440 strs n={n}"].ns, 1.3, True)
     add("OsvDatabase.query, x one osv_affected call on one entry",
         ours["OsvDatabase.query"].ns / ours["osv_affected"].ns, 3, True)
     add("OsvDatabase.load of a directory, x json alone reading the same files",
         ours["OsvDatabase.load directory"].ns / ours["json.loads of the same files"].ns, 1.5, True)
+    if sort_bytes:
+        m, value = sort_bytes
+        add(f"sort_versions pep440 n={m}, temporary bytes per element", value, 100, True)
     per = {m: ours[f"sort_versions n={m}"].ns / m for m in sizes}
     if len(sizes) > 1:
         lo, hi = sizes[0], sizes[-1]
@@ -503,7 +541,8 @@ def main(argv=None) -> int:
     by_key = {c.key: c for c in theirs}
     peer_names = [p for p in PEERS if any(p in c.peers for c in ours)]
     ours_by_key = {c.key: c for c in ours}
-    goals = targets(floor, ours_by_key, by_key, sizes)
+    memory_n = 100_000 if args.quick else 1_000_000
+    goals = targets(floor, ours_by_key, by_key, sizes, (memory_n, sort_memory(memory_n)))
 
     print(f"ombrel {ombrel_version()} | {machine()['cpu']} | "
           f"Python {platform.python_version()} | {rounds} rounds, median"

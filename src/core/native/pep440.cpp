@@ -110,6 +110,7 @@ std::optional<Pep440Text> read_pep440(std::string_view s, bool local, bool wildc
     if (sc.eat('.') && sc.eat('*') && sc.done()) return t.wildcard = true, t;
     sc.reset(at);
   }
+  if (sc.done()) return t;  // a plain release, the common case: nothing of what follows applies
   // Pre-release: [-_.]?(alpha|beta|preview|pre|a|b|c|rc)[-_.]?[0-9]*
   std::size_t at = sc.pos();
   sc.sep();
@@ -184,9 +185,25 @@ std::optional<Pep440Text> read_pep440(std::string_view s, bool local, bool wildc
   return t;
 }
 
-// A version as packaging reads it: its text with surrounding white space allowed.
+// A version as packaging reads it: its text with surrounding white space allowed. Each
+// specifier of a set reads the candidate in turn; the last short text read is kept with its
+// reading, one per thread, so that a set reads a candidate once. The reading's views point into
+// the kept copy (or, for a longer text, into `text`) and last until the next call.
 std::optional<Pep440Text> candidate(std::string_view text) {
-  return read_pep440(py_trim(text), true, false);
+  constexpr std::size_t kKept = 64;
+  if (text.size() > kKept) return read_pep440(py_trim(text), true, false);
+  struct Last {
+    std::string text;
+    std::optional<Pep440Text> reading;
+    bool read = false;
+  };
+  thread_local Last last;
+  if (!last.read || text != last.text) {
+    last.text.assign(text);
+    last.reading = read_pep440(py_trim(last.text), true, false);
+    last.read = true;
+  }
+  return last.reading;
 }
 
 std::string epoch_prefix(const Pep440Text& t) {
