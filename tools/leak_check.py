@@ -13,6 +13,7 @@ Linux only (reads /proc/self/statm). Exits 1 on a leak.
 """
 
 import gc
+import itertools
 import os
 import pickle
 import sys
@@ -60,6 +61,11 @@ ADVISORIES = [{"id": "A", "affected": [{**OSV, "package": {"ecosystem": "npm", "
               {"id": "B", "affected": [{"package": {"ecosystem": "npm", "name": "w"},
                                         "ranges": [{"events": [{"fixed": "1.0"}]}]}]}]
 DB = ombrel.OsvDatabase(ADVISORIES[:1])
+# More range texts than are kept parsed: every call reads one and pushes another out.
+RANGES = itertools.cycle([f">={i}.0, <{i + 1}.0 || =={i}.5" for i in range(300)])
+VERS = itertools.cycle([f"vers:npm/>={i}.0.0|<{i + 1}.0.0" for i in range(300)])
+NATIVE = itertools.cycle([f">={i}.0,<{i + 1}.0,!={i}.5" for i in range(300)])
+HEAVY = itertools.cycle(["^1," * 80 + f"<{i}" for i in range(300)])  # short, but too big to keep
 
 # (callable, args, kwargs): successes first, then each kind of failure.
 CASES = [
@@ -103,6 +109,12 @@ CASES = [
     (ombrel.satisfies, ("1.5", ">=1.0," * 2000), {}),
     (ombrel.satisfies, ("1.5", ">= 1.0 2.0"), {}),
     (ombrel.satisfies, ("x", ">=1.0.0", "npm"), {}),
+    (lambda: ombrel.satisfies("1.5", next(RANGES), "pep440"), (), {}),
+    (ombrel.satisfies, ("0.7", "<0.5 || >=x", "pep440"), {}),
+    (lambda: ombrel.satisfies("1.5", next(HEAVY)), (), {}),
+    (lambda: ombrel.vers_contains(next(VERS), "1.5.0"), (), {}),
+    (lambda: ombrel.native_satisfies("1.5", next(NATIVE), "pep440"), (), {}),
+    (ombrel.native_satisfies, ("1.5", ">=1.0,<", "pep440"), {}),
     (ombrel.range_contains, ("1.5", "[1.0,2.0)"), {}),
     (ombrel.range_contains, ("1.5", "[1.0]"), {}),
     (ombrel.ranges_intersect, ("^1 || ^3", "^3.1", "npm"), {}),

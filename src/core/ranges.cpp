@@ -192,35 +192,23 @@ bool holds(Op op, int ord) {
   return false;
 }
 
-// The order of a parsed candidate against a comparator's bound, as written or parsed.
-std::expected<int, std::string> against(Ecosystem eco, const ParsedRepr& candidate,
-                                        const Comparator& c) {
-  return compare_with_text(eco, candidate, c.version);
-}
-std::expected<int, std::string> against(Ecosystem eco, const ParsedRepr& candidate,
-                                        const ParsedComparator& c) {
-  if (!c.version) return std::unexpected(c.version.error());
-  return compare_for_ecosystem(eco, candidate, *c.version);
-}
-
-// Evaluation of `RangeSet::contains` and `BoundRange::contains`. The candidate is parsed once,
-// when the first comparator is reached: that is where the first comparison would have reported
-// its error, and a candidate error always precedes a bound error.
-template <class C>
-std::expected<bool, std::string> contains_in(std::span<const std::vector<C>> branches,
-                                             Ecosystem eco, std::string_view version) {
+// Evaluation of `RangeSet::contains`. The candidate is parsed once, when the first comparator
+// is reached: that is where the first comparison would have reported its error, and a
+// candidate error always precedes a bound error.
+std::expected<bool, std::string> contains_in(std::span<const Branch> branches, Ecosystem eco,
+                                             std::string_view version) {
   ParsedRepr candidate;
   bool parsed = false;
-  for (const std::vector<C>& branch : branches) {
+  for (const Branch& branch : branches) {
     if (branch.empty()) return true;
     bool all = true;
-    for (const C& c : branch) {
+    for (const Comparator& c : branch) {
       if (!parsed) {
         if (auto ok = parse_into(eco, version, candidate); !ok)
           return failure(ok);
         parsed = true;
       }
-      const auto ord = against(eco, candidate, c);
+      const auto ord = compare_with_text(eco, candidate, c.version);
       if (!ord) return failure(ord);
       if (!holds(c.op, *ord)) {
         all = false;
@@ -329,7 +317,7 @@ std::expected<RangeSet, std::string> RangeSet::parse(std::string_view text) {
 }
 
 std::expected<bool, std::string> RangeSet::contains(Ecosystem eco, std::string_view version) const {
-  return contains_in(std::span<const Branch>(branches), eco, version);
+  return contains_in(branches, eco, version);
 }
 
 BoundRange::BoundRange(Ecosystem eco, const RangeSet& set) : eco_(eco) {
@@ -341,8 +329,38 @@ BoundRange::BoundRange(Ecosystem eco, const RangeSet& set) : eco_(eco) {
   }
 }
 
+// As contains_in, but the candidate is not parsed into a value of its own: each comparator
+// reached compares its parsed bound with the candidate's text, read on the stack, which for the
+// short ranges that are kept costs less. A bound that failed to parse reports the candidate's
+// error first when no comparison has read the candidate yet.
 std::expected<bool, std::string> BoundRange::contains(std::string_view version) const {
-  return contains_in(std::span<const std::vector<ParsedComparator>>(branches_), eco_, version);
+  bool read = false;
+  for (const std::vector<ParsedComparator>& branch : branches_) {
+    if (branch.empty()) return true;
+    bool all = true;
+    for (const ParsedComparator& c : branch) {
+      if (!c.version) {
+        if (!read)
+          if (auto ok = compare_texts(eco_, version, version); !ok) return failure(ok);
+        return std::unexpected(c.version.error());
+      }
+      const auto ord = compare_with_text(eco_, *c.version, version);
+      if (!ord) return failure(ord);
+      read = true;
+      if (!holds(c.op, -*ord)) {
+        all = false;
+        break;
+      }
+    }
+    if (all) return true;
+  }
+  return false;
+}
+
+std::size_t BoundRange::footprint() const {
+  std::size_t n = branches_.capacity() * sizeof(branches_[0]);
+  for (const auto& b : branches_) n += b.capacity() * sizeof(ParsedComparator);
+  return n;
 }
 
 std::expected<bool, std::string> range_contains(Ecosystem eco, std::string_view range,

@@ -53,6 +53,8 @@ class BoundRange {
  public:
   BoundRange(Ecosystem eco, const RangeSet& set);
   std::expected<bool, std::string> contains(std::string_view version) const;
+  // Roughly the bytes it holds.
+  std::size_t footprint() const;
 
  private:
   Ecosystem eco_;

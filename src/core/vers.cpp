@@ -23,13 +23,22 @@ std::expected<Vers, std::string> Vers::parse(std::string_view text) {
 namespace {
 
 // What a VERS text tests versions with: its set, or its range with the bounds parsed.
-using VersTest = std::variant<VersionSet, BoundRange>;
+struct VersTest {
+  std::variant<VersionSet, BoundRange> test;
+
+  std::expected<bool, std::string> contains(std::string_view version) const {
+    return std::visit([&](const auto& t) { return t.contains(version); }, test);
+  }
+  std::size_t footprint() const {
+    return std::visit([](const auto& t) { return t.footprint(); }, test);
+  }
+};
 
 std::expected<VersTest, std::string> read_test(std::string_view text) {
   auto vers = Vers::parse(text);
   if (!vers) return failure(vers);
-  if (vers->standard) return std::move(*vers->standard);
-  return BoundRange(vers->ecosystem, vers->range);
+  if (vers->standard) return VersTest{std::move(*vers->standard)};
+  return VersTest{BoundRange(vers->ecosystem, vers->range)};
 }
 
 }  // namespace
@@ -43,7 +52,7 @@ std::expected<bool, std::string> vers_contains(std::string_view text, std::strin
   static ParseCache<VersTest> cache;
   const auto test = cache.get(0, text, read_test);
   if (!*test) return std::unexpected((*test).error());
-  return std::visit([&](const auto& t) { return t.contains(version); }, **test);
+  return (*test)->contains(version);
 }
 
 std::expected<std::string, std::string> format_vers(std::string_view ecosystem,

@@ -68,6 +68,10 @@ class VersionSet {
   const SetVersion& version(const End& end) const { return versions_[end.version]; }
   bool empty() const { return spans_.empty(); }
   bool is_all() const;
+  // Roughly the bytes it holds.
+  std::size_t footprint() const {
+    return versions_.capacity() * sizeof(SetVersion) + spans_.capacity() * sizeof(Span);
+  }
 
   // The standard VERS text: "vers:" + `type` + "/" + the constraints in version order;
   // "vers:<type>/*" for every version and "vers:none/*" for none.

@@ -137,6 +137,12 @@ std::expected<bool, std::string> NativeConstraint::contains(std::string_view ver
   return contains(version, *parsed);
 }
 
+std::size_t NativeConstraint::footprint() const {
+  std::size_t n = alternatives.capacity() * sizeof(NativeList);
+  for (const NativeList& list : alternatives) n += list.capacity() * sizeof(NativeComparator);
+  return n;
+}
+
 VersionSet NativeConstraint::to_set() const {
   std::vector<VersionSet> lists, parts;
   lists.reserve(alternatives.size());

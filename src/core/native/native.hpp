@@ -63,6 +63,8 @@ struct NativeConstraint {
   // The same versions as a set, pre-release policies left out (their docs say so) and rules
   // replaced by their nearest interval sets.
   VersionSet to_set() const;
+  // Roughly the bytes it holds.
+  std::size_t footprint() const;
 };
 
 // Reads `text` in `eco`'s own syntax (the parser of its row in kEcosystems).
