@@ -26,8 +26,3 @@ import ombrel
 )
 def test_detected_ecosystem(text, eco):
     assert ombrel.Version(text).ecosystem == eco
-
-
-def test_comparison_functions_report_the_guessed_parser_error():
-    with pytest.raises(ValueError, match=r"^invalid PEP 440 epoch: 'x'$"):
-        ombrel.compare("x!y", "1.0", "auto")

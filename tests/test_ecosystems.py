@@ -80,6 +80,8 @@ def test_blank_and_non_digit_texts_are_rejected_in_either_position(eco):
     [
         ("ruby", "v1.0", "Ruby gem version must start with a digit: 'v1.0'"),
         ("composer", "v", "Composer version must start with a digit: 'v'"),
+        ("composer", "master", "Composer version must start with a digit: 'master'"),
+        ("composer", "dev", "Composer version must start with a digit: 'dev'"),
         ("cran", "3.6a", "R/CRAN version must contain only digits, '.', or '-': '3.6a'"),
         ("cran", " r3.6 ", "R/CRAN version must start with a digit: 'r3.6'"),
         ("cran", " 3.6_1", "R/CRAN version must contain only digits, '.', or '-': ' 3.6_1'"),
@@ -97,7 +99,8 @@ def test_blank_and_non_digit_texts_are_rejected_in_either_position(eco):
         ("ruby", " 1.0 ", None), ("cran", "3.6-2", None), ("arch", "1:2.0-1", None), ("arch", ":2.0", None),
         ("arch", "a:2.0", None), ("arch", "2.0", None), ("arch", "1a:-1", None), ("go", "v1.2.3", None),
         ("go", " v1.2.3-rc.1+x ", None), ("generic", "", None), ("generic", "!!", None), ("nix", "unstable-2024", None),
-        ("homebrew", "1.0_1", None),
+        ("homebrew", "1.0_1", None), ("composer", "dev-", None), ("composer", "DEV-Feature/x", None),
+        ("composer", " dev-main ", None), ("nix", "é", None),
     ],
 )
 def test_validators(eco, text, message):

@@ -1,0 +1,305 @@
+"""The constraint languages of Cargo, RubyGems, Hex, CRAN, pub, Terraform, Julia, Spack and Go,
+and the library's own for the ecosystems without one: answers, refusals and VERS texts."""
+import random
+
+import pytest
+from conftest import raises, within
+from native_oracles import (around, check_against, check_answers, check_round_trip, elixir_verdicts, outcome,
+                            r_verdicts, ruby_verdicts)
+
+from ombrel import native_satisfies, satisfies, vers_from_native
+
+VERS = [  # (name, prefix of the VERS text, [(constraint, the rest of the VERS text)])
+    ("crates", "vers:cargo/", [
+        ("1.2.3", ">=1.2.3|<2.0.0"), ("^1.2", ">=1.2.0|<2.0.0"), ("1", ">=1.0.0|<2.0.0"), ("^0.2.3", ">=0.2.3|<0.3.0"),
+        ("^0.0.3", "0.0.3"), ("^0.0", ">=0.0.0|<0.1.0"), ("^0", ">=0.0.0|<1.0.0"), ("~1.2.3", ">=1.2.3|<1.3.0"),
+        ("~1", ">=1.0.0|<2.0.0"), ("=1.2", ">=1.2.0|<1.3.0"), ("=1.2.3-rc.1", "1.2.3-rc.1"), (">1.2", ">=1.3.0"),
+        (">1", ">=2.0.0"), (">1.2.3", ">1.2.3"), ("<=1.2", "<1.3.0"), ("<1", "<1.0.0"), ("1.*", ">=1.0.0|<2.0.0"),
+        ("1.2.x", ">=1.2.0|<1.3.0"), (">=1.*", ">=1.0.0"), ("*", "*"), (" >= 1.2 , < 1.5 ", ">=1.2.0|<1.5.0"),
+        ("^18446744073709551614", ">=18446744073709551614.0.0|<18446744073709551615.0.0")]),
+    ("julia", "vers:julia/", [
+        ("1.2.3", ">=1.2.3|<2.0.0"), ("^1.2", ">=1.2.0|<2.0.0"), ("0.2.3", ">=0.2.3|<0.3.0"),
+        ("0.0.3", ">=0.0.3|<0.0.4"), ("0.0", ">=0.0.0|<0.1.0"), ("0", ">=0.0.0|<1.0.0"), ("~1.2.3", ">=1.2.3|<1.3.0"),
+        ("~1.2", ">=1.2.0|<1.3.0"), ("~1", ">=1.0.0|<2.0.0"), ("~0.0.3", ">=0.0.3|<0.0.4"),
+        ("~0.2.3", ">=0.2.3|<0.3.0"), ("=1.2.3", ">=1.2.3|<1.2.4"), ("=1.2", ">=1.2.0|<1.3.0"), (">= 1.2", ">=1.2.0"),
+        ("\u2265 1.2", ">=1.2.0"), ("< 1.2", "<1.2.0"), ("1.2.3 - 2", ">=1.2.3|<3.0.0"), ("0.2 - 0.5", ">=0.2.0|<0.6.0"),
+        ("0.2, 1.3", ">=0.2.0|<0.3.0|>=1.3.0|<2.0.0"), ("1, 1.5", ">=1.0.0|<2.0.0")]),
+    ("terraform", "vers:terraform/", [
+        ("~> 1.2", ">=1.2|<2"), ("~> 1.2.3", ">=1.2.3|<1.3"), ("~> 1", ">=1|<2"), ("1.2.3", "1.2.3"),
+        ("= 1.2.3", "1.2.3"), (">= 1.0, < 2.0, != 1.5.0", ">=1.0|!=1.5.0|<2.0"), ("> 1.0", ">1.0"),
+        (" <= 0.15 ", "<=0.15")]),
+    ("dart", "vers:pub/", [
+        ("^1.2.3", ">=1.2.3|<2.0.0-0"), ("^0.2.3", ">=0.2.3|<0.3.0-0"), ("^0.0.3", ">=0.0.3|<0.0.4-0"), ("any", "*"),
+        ("1.2.3", "1.2.3"), (">=1.0.0 <2.0.0", ">=1.0.0|<2.0.0-0"), (">= 1.0.0 <=2.0.0", ">=1.0.0|<=2.0.0"),
+        (">=2.0.0-dev <2.0.0", ">=2.0.0-dev|<2.0.0"), ("<2.0.0+1", "<2.0.0+1"), (">1.0.0<1.0.0", "vers:none/*")]),
+    ("ruby", "vers:gem/", [("~>2.0.8", ">=2.0.8|<2.1"), ("> 2, < 1", "vers:none/*")]),  # the release bound kept
+    ("gem", "vers:gem/", [("!= 1.5", "!=1.5")]),
+    ("hex", "vers:hex/", [("~> 1.2", ">=1.2.0|<2.0.0-0")]),
+    ("elixir", "vers:hex/", [("== 1.0.0 or >= 2.0.0 and < 1.0.0", "1.0.0")]),
+    ("r", "vers:cran/", [("(>= 1.2-3)", ">=1.2-3")]), ("spack", "vers:spack/", [("1.2:1.4", ">=1.2|<1.5")]),
+]
+
+
+@pytest.mark.parametrize("name, constraint, vers", [(name, c, v if v.startswith("vers:") else prefix + v)
+                                                    for name, prefix, rows in VERS for c, v in rows])
+def test_constraints_as_vers(name, constraint, vers):
+    assert vers_from_native(name, constraint) == vers
+
+
+@pytest.mark.parametrize(
+    "ecosystem, constraint, yes, no",
+    [
+        # Cargo: a pre-release only when a comparator names one of its release
+        ("crates", "^1.2.3-alpha", ["1.2.3-beta", "1.2.3", "1.9.0"], ["1.2.4-beta", "1.2.3-0", "2.0.0-0"]),
+        ("crates", ">=1.0.0, <2.0.0", ["1.5.0"], ["1.5.0-rc.1", "2.0.0-0"]), ("crates", "*", ["0.0.0"], ["1.0.0-rc.1"]),
+        ("crates", "<1.2.3-rc.2", ["1.2.3-rc.1", "1.2.2"], ["1.2.2-rc.1"]),
+        ("ruby", "~>2.0.8", ["2.0.8", "2.0.99", "2.0.9.pre"], ["2.1", "2.1.a", "2.1.0.a", "2.0.7"]),
+        ("ruby", "~> 2", ["2.0", "2.9.9"], ["3.0", "3.a", "1.9"]),
+        ("ruby", "~> 2.0.a", ["2.0.a", "2.5", "2.0.0.0.0.a"], ["3.0", "1.9"]),
+        ("ruby", "> 1.0-rc1", ["1.0", "1.0.pre.rc2"], ["1.0.pre.rc1"]), ("ruby", " = 1.0 ", ["1.0", "1.0.0"], ["1.0.1"]),
+        ("ruby", "1", ["1.0"], ["1.0.a"]), ("ruby", ">= 1.0, < 2, != 1.5", ["1.0", "1.4.9"], ["1.5", "2.0", "0.9"]),
+        ("ruby", "<= 1.A", ["1.A", "0.9"], ["1.0", "1.B"]),
+        ("ruby", "~> 1.99999999999999999999", ["1.99999999999999999999"], ["2"]), ("ruby", "\n>=\t1\r", ["1"], ["0.9"]),
+        ("hex", "~> 1.2", ["1.2.0", "1.9.9", "1.3.0-rc.1"], ["2.0.0-dev", "2.0.0", "1.1.9"]),
+        ("hex", "~> 1.2.3", ["1.2.3", "1.2.9"], ["1.3.0-0", "1.2.2"]),
+        ("hex", "~> 1.0.0-beta", ["1.0.0-rc", "1.0.5"], ["1.0.0-alpha", "1.1.0-0"]),
+        ("hex", "1.2.0", ["1.2.0", "1.2.0+b"], ["1.3.0"]), ("hex", ">= 1.0.0", ["1.1.0-dev"], ["1.0.0-rc"]),
+        ("hex", "< 2.0.0", ["2.0.0-dev"], ["2.0.0"]),
+        ("hex", "> 1.0.0 and < 2.0.0 or == 3.0.0", ["1.5.0", "3.0.0"], ["2.5.0", "1.0.0"]),
+        ("hex", "  >=1.0.0\tand\n<=1.0.0  ", ["1.0.0"], ["1.0.1"]), ("hex", "!= 1.2.0", ["1.2.1"], ["1.2.0"]),
+        ("cran", "(>= 1.2.3)", ["1.2.3", "1.2-4", "2.0"], ["1.2.2", "1.2"]),
+        ("cran", "(== 1.2)", ["1.2", "1.2.0", "1-2"], ["1.2.1"]), ("cran", "( != 1.2-3)", ["1.2.4"], ["1.2.3"]),
+        ("cran", "<  2.0", ["1.99.99"], ["2.0.0"]),
+        # pub: an upper end leaves out its pre-releases
+        ("dart", "^1.2.3", ["1.2.3", "1.9.9-dev"], ["2.0.0-dev", "1.2.3-dev"]),
+        ("dart", ">=1.0.0 <2.0.0", ["1.0.1-beta"], ["2.0.0-beta"]),
+        ("dart", ">=2.0.0-dev <2.0.0", ["2.0.0-dev.1"], ["2.0.0"]),
+        # Terraform: pre-releases only by an exact match
+        ("terraform", "~> 1.2", ["1.2.0", "1.99"], ["2.0.0", "1.5.0-beta"]),
+        ("terraform", ">= 1.0.0", ["1.0.0"], ["1.1.0-rc1"]), ("terraform", "1.1.0-rc1", ["1.1.0-rc1"], ["1.1.0"]),
+        ("terraform", "= 1.1.0-rc1, >= 1.0", ["1.1.0-rc1"], ["1.1.0-rc2"]),
+        ("terraform", "!= 1.1.0-rc1", ["1.1.0"], ["1.1.0-rc2"]), ("julia", "1.2, 2", ["1.5.0"], ["3.0.0"]),
+        ("spack", "1.2:1.4", ["1.2", "1.3.9", "1.4", "1.4.5", "1.4a1"], ["1.1.9", "1.5", "1.40"]),
+        ("spack", ":1.4", ["0.1", "1.4.9"], ["1.5"]), ("spack", "1.2:", ["1.2", "9"], ["1.1"]),
+        ("spack", "1.2", ["1.2", "1.2.5", "1.2a1", "1.2-5"], ["1.20", "1.3", "1.1"]), ("spack", "=1.2", ["1.2"], ["1.2.5"]),
+        ("spack", " 1.2 , 2.0:2.1 ", ["1.2.1", "2.1.7"], ["1.5", "2.2"]), ("spack", "1.9:1.99", ["1.99.3"], ["2.0"]),
+        ("spack", ":", ["0", "99"], []),
+    ],
+)
+def test_answers(ecosystem, constraint, yes, no):
+    check_answers(ecosystem, constraint, yes, no)
+
+
+OPERATOR = "expected an operator (<, <=, >, >=, ==, !=), spaces and a version"
+REFUSED = [  # (name, what follows "invalid <ecosystem> range '<text>'; " with {} the text, texts)
+    ("crates", "invalid comparator '{}'",
+     [">= 01.2", "1.2-rc", "1.*.3", "v1.2", "1.2.3.4", "1 || 2", "^*", "1.2.3-", "18446744073709551616"]),
+    ("cargo", "empty comparator", ["", "1,"]), ("cargo", "invalid comparator '*'", ["*, 1"]),
+    ("ruby", "ill-formed requirement '{}'",
+     ["", "v1", ">= 1 < 2", "1..0", ">=", "1.0+1", "1.0.-", "=> 1", "~>", "\u00a01", "1.0 )", "1\u00e9"]),
+    ("ruby", "ill-formed requirement ''", ["1,"]),
+    ("hex", "invalid requirement", ["", "and", "1.0.0 or", "or 1.0.0", ">=", "1.0.0 1.0.0", "v1.0.0",
+                                    "1.0.0 and and 2.0.0", "~>"]),
+    ("cran", OPERATOR, ["(>=1.2)", "(= 1.2)", "(1.2)", "", "(>=\t1.2)"]),
+    ("cran", "white space after the version", ["(>= 1.2 )"]), ("cran", "unbalanced parenthesis", ["(>= 1.2"]),
+    ("cran", "invalid R version '1'", ["(>= 1)"]), ("cran", "invalid R version '1.2a'", ["(>= 1.2a)"]),
+    ("pub", "empty constraint", [""]), ("pub", "a version stands only alone", ["1.0.0 1.0.0", ">=1.0.0 2.0.0"]),
+    ("pub", "expected a version", [">=", "<"]),
+    ("opentofu", "invalid constraint '{}'", ["v1.2", "~> 1.2.3.4", "=> 1", ">= 1.0 < 2", "1.2.", "1.0-"]),
+    ("opentofu", "invalid constraint ''", ["", ">= 1.0,"]),
+    ("julia", "invalid version specifier '{}'", ["v1.2", "1.2.3.4", "1.2.3-rc", "1.2-2", "> 1.2", "1 -"]),
+    ("julia", "invalid version specifier ''", ["", "1.2,"]),
+]
+SYNTAX = {"cargo": "crates", "pub": "dart", "opentofu": "terraform"}
+
+
+@pytest.mark.parametrize("name, why, text", [(name, why, t) for name, why, texts in REFUSED for t in texts])
+def test_refusals_quote_the_text(name, why, text):
+    message = f"invalid {SYNTAX.get(name, name)} range '{text}'; {why.format(text)}"
+    raises(ValueError, message, native_satisfies, "1.0.0", text, name)
+
+
+@pytest.mark.parametrize(
+    "text, ecosystem, message",
+    [
+        ("", "spack", "invalid Spack range ''; empty alternative"),
+        ("1.2,", "spack", "invalid Spack range '1.2,'; empty alternative"),
+        ("1:2:3", "spack", "invalid Spack range '1:2:3'; more than one ':'"),
+        ("", "go", "invalid Go constraint ''; expected a version"),
+        (" , ", "go", "invalid Go constraint ' , '; expected a version"),
+        (">=", "go", "invalid Go constraint '>='; expected a version"),
+        (">=1.2.0", "go", "Go version must start with a lowercase 'v' prefix: '1.2.0'"),
+        ("<>v1.0.0", "go", "invalid Go constraint '<>v1.0.0'; unexpected '>' in the version"),
+        # pub's bounds are full versions
+        ("^1.2", "dart", "Expected 3 parts, got 2"), (">=1", "dart", "Expected 3 parts, got 1"),
+        ("any any", "dart", "Expected 3 parts, got 1"),
+        ("^ 1.2.3", "dart", "invalid dart range '^ 1.2.3'; expected a version after ^"),
+    ],
+)
+def test_refusals_of_their_own_shape(text, ecosystem, message):
+    raises(ValueError, message, native_satisfies, "v1.0.0" if ecosystem == "go" else "1.0.0", text, ecosystem)
+
+
+GO_VERSIONS = ["v0.9.0", "v1.2.0-rc.1", "v1.2.0", "v1.5.0", "v2.0.0-0", "v2.0.0", "v1.3.0", "v1.2.3+incompatible"]
+
+
+@pytest.mark.parametrize(
+    "constraint, yes",
+    [
+        ("v1.2.0", ["v1.2.0"]),
+        (">=v1.2.0 <v2.0.0", ["v1.2.0", "v1.5.0", "v2.0.0-0", "v1.3.0", "v1.2.3+incompatible"]),
+        (">= v1.2.0, < v2.0.0-0", ["v1.2.0", "v1.5.0", "v1.3.0", "v1.2.3+incompatible"]),
+        ("!=v1.3.0 >v1.2.0", ["v1.5.0", "v2.0.0-0", "v2.0.0", "v1.2.3+incompatible"]), ("==v0.9.0", ["v0.9.0"]),
+    ],
+)
+def test_go_constraints(constraint, yes):
+    assert [v for v in GO_VERSIONS if native_satisfies(v, constraint, "go")] == yes
+    check_round_trip("go", constraint, GO_VERSIONS)
+
+
+@pytest.mark.parametrize("constraint", ["1.2:1.4", ":1.4", "1.2:", "1.2", "=1.2", "1.2,2.0:2.1", "0.9:1.9"])
+def test_spack_round_trip(constraint):
+    check_round_trip("spack", constraint, around(constraint, [""], 3) + around(constraint, [""], 2))
+
+
+@pytest.mark.parametrize(
+    "ecosystem, constraints, versions",
+    [
+        ("generic", [">=1.0 <2.0", "^1.2 || ~3.1", "1.x", "[1.0,2.0)", "!=1.5", "*"], ["0.9", "1.0", "1.5", "2.0", "3.1.4"]),
+        ("calver", [">=2024.1 <2025", "2024.*"], ["2023.12.1", "2024.5.1", "2025.1"]),
+        ("docker", [">=1.25 <1.26", "^20.10"], ["1.25.3", "1.26", "20.10.7", "21.0"]),
+        ("homebrew", [">=3.0 || <1.0"], ["0.9", "2.0", "3.0_1"]), ("nix", ["~1.2"], ["1.2.9", "1.3"]),
+        ("freebsd", [">=1.2,<1.3"], ["1.2_1", "1.3"]),
+        ("swift", ["^1.2.0", ">=5.9.0 <6.0.0"], ["1.2.0", "2.0.0", "5.10.1"]),
+    ],
+)
+def test_the_library_language_answers_as_satisfies(ecosystem, constraints, versions):
+    for c in constraints:
+        for v in versions:
+            assert native_satisfies(v, c, ecosystem) is satisfies(v, c, ecosystem), (c, v)
+        check_round_trip(ecosystem, c, versions)
+    with pytest.raises(ValueError) as native:
+        native_satisfies("1.0", "1.0", ecosystem)
+    with pytest.raises(ValueError) as own:
+        satisfies("1.0", "1.0", ecosystem)
+    assert native.value.args == own.value.args
+
+
+def numbers(rng, count):
+    return ".".join(str(rng.choice([0, 1, 2, 10])) for _ in range(count))
+
+
+def cargo_requirement(rng):
+    def comparator():
+        nums = [str(rng.choice([0, 1, 2, 10])) for _ in range(rng.randint(1, 3))]
+        if len(nums) > 1 and rng.random() < 0.2:
+            nums[-1] = "*"
+        return rng.choice(["", "=", ">", ">=", "<", "<=", "~", "^"]) + rng.choice(["", " "]) + ".".join(nums)
+
+    return ", ".join(comparator() for _ in range(rng.randint(1, 3)))
+
+
+def terraform_constraint(rng):
+    def piece():
+        v = numbers(rng, rng.randint(1, 3))
+        return rng.choice(["", "=", "!=", ">", ">=", "<", "<=", "~>"]) + rng.choice(["", " "]) + v
+
+    return ", ".join(piece() for _ in range(rng.randint(1, 3)))
+
+
+def julia_entry(rng):
+    def spec():
+        v = numbers(rng, rng.randint(1, 3))
+        return rng.choice(["", "^", "~", "=", ">=", "<"]) + v
+
+    return ", ".join(spec() for _ in range(rng.randint(1, 3)))
+
+
+def pub_constraint(rng):
+    def v():
+        return numbers(rng, 3) + rng.choice(["", "", "-dev"])
+
+    return rng.choice(["^" + v(), v(), " ".join(rng.choice([">", ">=", "<", "<="]) + v() for _ in range(2))])
+
+
+# ecosystem: (seed, count, one generated constraint, whether the generator makes refused texts too)
+GENERATED = {"crates": (1620, 400, cargo_requirement, True), "terraform": (1621, 400, terraform_constraint, False),
+             "julia": (1623, 300, julia_entry, False), "dart": (1622, 300, pub_constraint, True)}
+
+
+@pytest.mark.parametrize("ecosystem", GENERATED)
+def test_round_trip_on_generated_constraints(ecosystem):
+    seed, count, make, refusals = GENERATED[ecosystem]
+    rng = random.Random(seed)
+    for _ in range(count):
+        r = make(rng)
+        if not refusals or outcome("1.0.0", r, ecosystem) is not None:
+            check_round_trip(ecosystem, r, around(r, [""]))
+
+
+def ruby_requirements(seed, count):
+    rng = random.Random(seed)
+
+    def version():
+        return numbers(rng, rng.randint(1, 4)) + rng.choice(["", "", "", ".a", ".pre.2", "-rc1", ".b1"])
+
+    def piece():
+        op = rng.choice(["", "=", "!=", ">", "<", ">=", "<=", "~>", "~>", "=>", "~"])
+        return rng.choice(["", " "]) + op + rng.choice(["", " ", "  "]) + version()
+
+    return [",".join(piece() for _ in range(rng.randint(1, 3))) for _ in range(count)] + [
+        "", " ", ",", "1,", ">= 1 < 2", "v1", "1.0+b", "1..2", "= =1"]
+
+
+def hex_requirements(seed, count):
+    rng = random.Random(seed)
+
+    def comparator():
+        op = rng.choice(["", "==", "!=", ">", "<", ">=", "<=", "~>", "~>", "="])
+        v = numbers(rng, rng.choice([2, 3, 3]) if op == "~>" else rng.choice([3, 3, 3, 2]))
+        v += rng.choice(["", "", "", "-rc.1", "-0", "+build"])
+        return op + rng.choice(["", " ", "  "]) + v
+
+    def clause():
+        return " and ".join(comparator() for _ in range(rng.randint(1, 2)))
+
+    return [" or ".join(clause() for _ in range(rng.randint(1, 3))) for _ in range(count)] + [
+        "", "and", "1.0.0 or", "~> 1", "01.0.0", ">=1.0.0and<2.0.0"]
+
+
+def cran_relations(seed, count):
+    rng = random.Random(seed)
+
+    def version():
+        nums = [str(rng.choice([0, 1, 2, 10])) for _ in range(rng.randint(2, 4))]
+        return nums[0] + "".join(rng.choice([".", ".", "-"]) + n for n in nums[1:])
+
+    out = []
+    for _ in range(count):
+        op = rng.choice(["<", "<=", ">", ">=", "==", "!=", "=", "=>", "~"])
+        out.append(f"({rng.choice(['', ' '])}{op}{rng.choice([' ', ' ', '  ', '', chr(9)])}{version()})")
+    return out + ["(>= 1)", "(>= 1.2a)", "(>= 1..2)", "(>= 1.2-)"]
+
+
+def test_agrees_with_gem_requirement():
+    suffixes = ["", ".a", ".0.b", ".pre.1", "-rc1"]
+    cases = [(r, around(r, suffixes) + around(r, ["", ".rc"], width=2)) for r in ruby_requirements(1617, 800)]
+    check_against("ruby", cases, ruby_verdicts(cases), caveat=lambda v: not v.replace(".", "").isdigit())
+
+
+def test_agrees_with_elixir():
+    cases = [(r, around(r, ["", "-0", "-rc.1"])) for r in hex_requirements(1618, 600)]
+    check_against("hex", cases, elixir_verdicts(cases))
+
+
+def test_agrees_with_r():
+    cases = [(r, around(r, [""])) for r in cran_relations(1619, 600)]
+    check_against("cran", cases, r_verdicts(cases))
+
+
+def test_long_lists_in_linear_time():
+    with within(5):
+        assert native_satisfies("v1.0.0", " ".join([">=v0.1.0"] * 100_000), "go") is True
+        raises(ValueError, "invalid Go constraint '" + "<" * 1_000_000 + "'; unexpected '<' in the version",
+               native_satisfies, "v1.0.0", "<" * 1_000_000, "go")
+        assert native_satisfies("7.5", ",".join(f"{i}" for i in range(100_000)), "spack") is True
