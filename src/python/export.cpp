@@ -1,4 +1,4 @@
-// Adding a module attribute together with its __all__ entry, for both extension modules.
+// Adding module attributes together with their __all__ entries, for both extension modules.
 #include "functions.hpp"
 
 namespace ombrel::py {
@@ -17,6 +17,14 @@ bool add_export(PyObject* module, const char* name, PyObject* obj) {
   Ref key(PyUnicode_FromString(name));
   return key && PyObject_SetAttrString(module, name, value.get()) == 0 &&
          PyList_Append(all.get(), key.get()) == 0;
+}
+
+bool add_functions(PyObject* module, PyMethodDef* table) {
+  Ref name(PyModule_GetNameObject(module));
+  if (!name) return false;
+  for (PyMethodDef* def = table; def->ml_name; ++def)
+    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, module, name.get()))) return false;
+  return true;
 }
 
 }  // namespace ombrel::py

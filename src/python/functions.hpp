@@ -31,6 +31,8 @@ PyMethodDef method_def(int extra_flags = 0) {
 
 // Sets module.NAME = obj (taking the reference) and appends NAME to __all__.
 bool add_export(PyObject* module, const char* name, PyObject* obj);
+// Exports every function of `table` (ended by a null entry), in table order.
+bool add_functions(PyObject* module, PyMethodDef* table);
 
 // compare.cpp
 extern const Function kVersionFn, kCompare, kCompareSemverStrict, kSortVersions, kBatchCompare, kGt,

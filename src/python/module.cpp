@@ -54,12 +54,7 @@ int exec_module(PyObject* module) {
     PyErr_SetString(PyExc_TypeError, "module expected");
     return -1;
   }
-  if (!add_version_type(module)) return -1;
-  Ref name(PyModule_GetNameObject(module));
-  if (!name) return -1;
-  for (PyMethodDef* def = function_table(); def->ml_name; ++def)
-    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, module, name.get()))) return -1;
-  return 0;
+  return add_version_type(module) && add_functions(module, function_table()) ? 0 : -1;
 }
 
 PyModuleDef_Slot slots[] = {{Py_mod_exec, reinterpret_cast<void*>(&exec_module)}, {0, nullptr}};

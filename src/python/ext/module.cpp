@@ -37,14 +37,9 @@ bool adopt_version_type() {
 }
 
 int exec_ext_module(PyObject* module) {
-  if (!adopt_version_type() || !add_osv_index_type(module)) return -1;
-  Ref name(PyModule_GetNameObject(module));
-  if (!name) return -1;
-  Ref all(PyList_New(0));
-  if (!all || PyObject_SetAttrString(module, "__all__", all.get()) < 0) return -1;
-  for (PyMethodDef* def = ext_function_table(); def->ml_name; ++def)
-    if (!add_export(module, def->ml_name, PyCFunction_NewEx(def, module, name.get()))) return -1;
-  return 0;
+  bool ok = adopt_version_type() && add_osv_index_type(module) &&
+            add_functions(module, ext_function_table());
+  return ok ? 0 : -1;
 }
 
 PyModuleDef_Slot ext_slots[] = {{Py_mod_exec, reinterpret_cast<void*>(&exec_ext_module)},
