@@ -51,6 +51,10 @@ def raises(exc, message, fn, *args, note=None, **kwargs):
     assert getattr(info.value, "__notes__", None) == ([f"while processing '{note}'"] if note else None)
 
 
+def comparator_error(token):
+    return f"invalid comparator: '{token}'; expected operator (>=, <=, >, <, ==, !=) followed by version"
+
+
 def fresh(text):
     """A new str equal to `text`, never an interned constant, so that identity can be checked."""
     return "".join(list(text))
@@ -112,6 +116,13 @@ def texts_from_parts(rng, count, parts):
 
 
 OSV_DATA = DATA.parent / "osv"
+
+
+def osv_entry(ecosystem, *events, name=None, versions=None, type="ECOSYSTEM"):
+    """An OSV "affected" entry: the package, one range holding `events`, the listed versions."""
+    package = {"ecosystem": ecosystem} if name is None else {"ecosystem": ecosystem, "name": name}
+    entry = {"package": package, "ranges": [{"type": type, "events": list(events)}]}
+    return entry if versions is None else {**entry, "versions": versions}
 
 
 def osv_data(name):

@@ -6,7 +6,7 @@ import threading
 import time
 
 import pytest
-from conftest import U64, raises, short_id, within
+from conftest import U64, comparator_error, raises, short_id, within
 
 import ombrel
 from ombrel import Version
@@ -99,8 +99,7 @@ def test_huge_ranges_specifiers_and_purls_complete_in_linear_time(fn, args, expe
     "call, text, message",
     [
         (lambda t: ombrel.satisfies("1.0", t), "^" + "9" * (10 * MB), "invalid caret range: '{}'"),
-        (lambda t: ombrel.satisfies("1.0", t), "(" * 100_000 + " 1",
-         "invalid comparator: '{}'; expected operator (>=, <=, >, <, ==, !=) followed by version"),
+        (lambda t: ombrel.satisfies("1.0", t), "(" * 100_000 + " 1", comparator_error("{}")),
         (ombrel.parse_purl, "pkg:npm/" + "/" * (10 * MB), "invalid purl '{}'; missing package name"),
         (lambda t: ombrel.vers_contains(t, "1.0"), "vers:" + "n" * (10 * MB),
          "invalid VERS '{}'; expected 'vers:<ecosystem>/<range>'"),

@@ -5,16 +5,13 @@ import subprocess
 import zipfile
 
 import pytest
-from conftest import osv_data, raises, unsupported, within
+from conftest import osv_data, osv_entry, raises, unsupported, within
 
 from ombrel import OsvDatabase, osv_affected
 
 
-def advisory(id, ecosystem, name, *events, versions=None, **extra):
-    entry = {"package": {"ecosystem": ecosystem, "name": name}, "ranges": [{"type": "ECOSYSTEM", "events": list(events)}]}
-    if versions is not None:
-        entry["versions"] = versions
-    return {"id": id, "affected": [entry], **extra}
+def advisory(id, ecosystem, name, *events, versions=None, type="ECOSYSTEM", **extra):
+    return {"id": id, "affected": [osv_entry(ecosystem, *events, name=name, versions=versions, type=type)], **extra}
 
 
 ADVISORIES = [
@@ -26,8 +23,7 @@ ADVISORIES = [
     advisory("GHSA-c", "Packagist", "Symfony/HTTP-Kernel", {"introduced": "0"}, {"fixed": "6.4.4"}),
     advisory("GHSA-u", "NuGet", "Newtonsoft.Json", {"introduced": "0"}, {"fixed": "13.0.1"}),
     advisory("GHSA-x", "crates.io", "Serde", {"introduced": "0"}, {"fixed": "1.0.0"}),
-    {"id": "GO-1", "affected": [{"package": {"ecosystem": "Go", "name": "golang.org/x/net"},
-                                 "ranges": [{"type": "SEMVER", "events": [{"introduced": "0"}, {"fixed": "0.23.0"}]}]}]},
+    advisory("GO-1", "Go", "golang.org/x/net", {"introduced": "0"}, {"fixed": "0.23.0"}, type="SEMVER"),
     advisory("DSA-12", "Debian:12", "openssl", {"introduced": "0"}, {"fixed": "3.0.11-1~deb12u2"}),
     advisory("DSA-11", "Debian:11", "openssl", {"introduced": "0"}, {"fixed": "1.1.1w-0+deb11u1"}),
     advisory("DEB-ANY", "Debian", "openssl", {"introduced": "0"}, {"fixed": "1.0"}, versions=["3.0.9-1"]),

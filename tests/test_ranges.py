@@ -1,10 +1,7 @@
 import pytest
-from conftest import U64, raises, unsupported
+from conftest import U64, comparator_error, raises, unsupported
 
 from ombrel import range_contains, ranges_intersect, satisfies
-
-HINT = "; expected operator (>=, <=, >, <, ==, !=) followed by version"
-
 
 def check(fn, args, expected):
     if isinstance(expected, bool):
@@ -56,10 +53,10 @@ def test_u64_max_component_increments_to_its_exact_successor(shorthand, field):
 @pytest.mark.parametrize(
     "constraint, message",
     [
-        ("1.2.3", "invalid comparator: '1.2.3'" + HINT), ("=1.2.3", "invalid comparator: '=1.2.3'" + HINT),
-        ("1.0 - 2.0", "invalid comparator: '1.0'" + HINT), (">= 1.0 2.0", "invalid comparator: '2.0'" + HINT),
-        ("^1.0|||^2.0", "invalid comparator: '|^2.0'" + HINT), ("= 1.0", "invalid comparator: '='" + HINT),
-        ("\u22651.0", "invalid comparator: '\u22651.0'" + HINT),
+        ("1.2.3", comparator_error("1.2.3")), ("=1.2.3", comparator_error("=1.2.3")),
+        ("1.0 - 2.0", comparator_error("1.0")), (">= 1.0 2.0", comparator_error("2.0")),
+        ("^1.0|||^2.0", comparator_error("|^2.0")), ("= 1.0", comparator_error("=")),
+        ("\u22651.0", comparator_error("\u22651.0")),
         (">=", "missing version in comparator '>='"), (">=1.0 <", "missing version in comparator '<'"),
         ("< =", "missing version in comparator '<='"),
         ("^ 1.2", "invalid caret range: '^'"), ("^abc", "invalid caret range: '^abc'"),
@@ -90,7 +87,7 @@ def test_range_parse_errors(constraint, message):
         # a stray closing bracket is part of its token and opens nothing
         ("2.5", ">=1.0) <2.0", "generic", False), ("3.5", "[1.0,2.0)), [3,4]", "generic", False),
         ("1.5", "[1.0,2.0] <1.2", "generic", False), ("1.5", "[1.0,2.0], >=1.2", "generic", True),
-        ("1.5", ">=1.0 ) <2.0", "generic", "invalid comparator: ')'" + HINT), ("0.1", "^1.0 ||", "generic", True),
+        ("1.5", ">=1.0 ) <2.0", "generic", comparator_error(")")), ("0.1", "^1.0 ||", "generic", True),
         ("2.0.0-alpha", "^1.0", "semver", True),  # prereleases are not excluded
         ("1.0.0-alpha", "^1.0", "semver", False), ("1.5.0", ">=1.0.0,<2.0.0 || >=abc", "npm", True),
         ("3.0.0", ">=1.0.0,<2.0.0 || >=abc", "npm", "Expected 3 parts, got 1"),
@@ -103,7 +100,7 @@ def test_range_parse_errors(constraint, message):
         ("x", ">=1.0", "pep440", "PEP 440 version must start with a digit: 'x'"),
         # the ecosystem is checked before the range, and the range before the versions
         ("bad", "[", "NoSuch", unsupported("nosuch")), ("1.0", "*", "auto", unsupported("auto")),
-        ("bad", ">=1.0 y", "npm", "invalid comparator: 'y'" + HINT),
+        ("bad", ">=1.0 y", "npm", comparator_error("y")),
     ],
 )
 def test_satisfies_in_evaluation_order(version, constraint, ecosystem, expected):
@@ -151,7 +148,7 @@ def test_ranges_intersect_either_way_round(left, right, expected):
         ("==1.0.0 >=1.2", "*", "npm", "Expected 3 parts, got 2"),  # exact in the other, then own
         ("==1.0.0 >=2.0.0", "==1.2", "npm", "Expected 3 parts, got 2"),  # then the right's exacts
         ("[", "=", "auto", unsupported("auto")), ("[1]", "=2", "generic", "invalid interval range: '[1]'"),
-        (">=1.0", "=2", "generic", "invalid comparator: '=2'" + HINT),
+        (">=1.0", "=2", "generic", comparator_error("=2")),
     ],
 )
 def test_ranges_intersect_errors_follow_check_and_comparison_order(left, right, ecosystem, expected):

@@ -1,7 +1,7 @@
 import random
 
 import pytest
-from conftest import raises, unsupported
+from conftest import comparator_error, raises, unsupported
 
 from ombrel import build_vers, range_contains, vers_canonical, vers_contains
 
@@ -11,10 +11,6 @@ def outcome(f, *args):
         return f(*args)
     except ValueError as e:
         return e.args
-
-
-def comparator_error(token):
-    return f"invalid comparator: '{token}'; expected operator (>=, <=, >, <, ==, !=) followed by version"
 
 
 @pytest.mark.parametrize(
