@@ -38,7 +38,7 @@ def db():
 
 
 @pytest.mark.parametrize(
-    "purl, ids",
+    "query, ids",
     [
         # PEP 503 names, withdrawn advisories never match, ids sorted
         ("pkg:pypi/django-rest-framework@3.11.1", ["PYSEC-1", "PYSEC-2"]),
@@ -61,23 +61,16 @@ def db():
         ("pkg:rpm/redhat/nginx@1:1.20.1-14.el9?distro=redhat-enterprise_linux:9::appstream", ["RHSA-1"]),
         # the version is percent-decoded
         ("pkg:deb/debian/openssl@3.0.11-1%7Edeb12u1?distro=debian-12", ["DSA-12"]),
+        # by OSV package: the ecosystem as OSV writes it
+        (("PyPI", "Django-REST-framework", "3.11.1"), ["PYSEC-1", "PYSEC-2"]),
+        (("pypi", "django-rest-framework", "3.11.1"), ["PYSEC-1", "PYSEC-2"]),
+        (("Debian:12", "openssl", "3.0.9-1"), ["DSA-12"]), (("Debian", "openssl", "3.0.9-1"), ["DEB-ANY"]),
+        (("Debian:12 ", "openssl", "3.0.9-1"), []), (("Red Hat:enterprise_linux:9::appstream", "nginx", "1.20"), ["RHSA-1"]),
+        (("Unknown", "x", "1"), []),
     ],
 )
-def test_query_by_purl(db, purl, ids):
-    assert db.query(purl) == ids
-
-
-@pytest.mark.parametrize(
-    "ecosystem, name, version, ids",
-    [
-        ("PyPI", "Django-REST-framework", "3.11.1", ["PYSEC-1", "PYSEC-2"]), ("pypi", "django-rest-framework", "3.11.1", ["PYSEC-1", "PYSEC-2"]),
-        ("Debian:12", "openssl", "3.0.9-1", ["DSA-12"]), ("Debian", "openssl", "3.0.9-1", ["DEB-ANY"]),
-        ("Debian:12 ", "openssl", "3.0.9-1", []), ("Red Hat:enterprise_linux:9::appstream", "nginx", "1.20", ["RHSA-1"]),
-        ("Unknown", "x", "1", []),
-    ],
-)
-def test_query_by_osv_package(db, ecosystem, name, version, ids):
-    assert db.query_package(ecosystem, name, version) == ids
+def test_query_by_purl_or_osv_package(db, query, ids):
+    assert (db.query(query) if isinstance(query, str) else db.query_package(*query)) == ids
 
 
 @pytest.mark.parametrize(

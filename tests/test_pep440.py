@@ -118,13 +118,10 @@ def first_disagreements(texts, limit=5):
     return bad
 
 
-def test_agrees_with_packaging_on_every_pair_of_real_versions():
-    sample = random.Random(440).sample(read_versions("pypi.txt"), 400)
-    assert first_disagreements(sample) == []
-
-
-def test_agrees_with_packaging_on_every_pair_of_generated_versions():
-    assert first_disagreements(generated_texts(random.Random(4400), 700)) == []
+@pytest.mark.parametrize("real", [True, False], ids=["real", "generated"])
+def test_agrees_with_packaging_on_every_pair(real):
+    texts = random.Random(440).sample(read_versions("pypi.txt"), 400) if real else generated_texts(random.Random(4400), 700)
+    assert first_disagreements(texts) == []
 
 
 def test_versions_packaging_calls_equal_hash_alike():
