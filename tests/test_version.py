@@ -9,7 +9,7 @@ import sys
 import weakref
 
 import pytest
-from conftest import DATA, ECOSYSTEMS, U64, raises, unsupported
+from conftest import DATA, ECOSYSTEMS, ORDER_FACTS, U64, raises, unsupported
 
 import ombrel
 from ombrel import Version
@@ -195,9 +195,8 @@ def broad_texts():
     for path in sorted(DATA.glob("*.txt")) if DATA.exists() else []:
         lines = [line for line in path.read_text(encoding="utf-8").splitlines() if line]
         texts += rng.sample(lines, min(300, len(lines)))
-    orders = DATA.parent / "orders" / "alpine-gentoo.json"
-    if orders.exists():
-        facts = json.loads(orders.read_text(encoding="utf-8"))
+    if ORDER_FACTS.exists():
+        facts = json.loads(ORDER_FACTS.read_text(encoding="utf-8"))
         texts += [t for kind in facts.values() for fact in kind for pair in fact.values() for t in pair]
     atoms = ["0", "00", "1", "01", "2", "10", "a", "alpha", "b", "Beta", "rc", "c", "pre", "dev", "post", "final",
              "ga", "sp", "foo", "FOO", "snapshot", "~", "^", "+", "!", ":", ".", "-", "_", " ", "é", "v", "r"]
