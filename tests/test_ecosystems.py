@@ -68,7 +68,7 @@ NAMES = {
 def test_blank_and_non_digit_texts_are_rejected_in_either_position(eco):
     name, digit = NAMES[eco]
     message = f"empty {name}" if eco == "docker" else f"empty {name} version"
-    for text in ["", "\t\r\n", "\u3000\u00a0\u2029\u0085"]:
+    for text in ["", " \t\r\n", "\u3000\u00a0\u2029\u0085"]:
         raises(ValueError, message, ombrel.compare, text, "1.0", eco)
         raises(ValueError, message, ombrel.compare, "1.0", text, eco)
     for text in [" x", "v 1", ".1"] if digit else []:
