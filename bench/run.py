@@ -70,6 +70,14 @@ NATIVE_PAIRS = {
 # Ordered as each one's tool orders it, within 1.5x the generic pre-release compare.
 TOOL_ORDERED = ("ruby", "composer", "cpan", "nix")
 ECOSYSTEMS = ("generic", "semver", "pep440", "debian", "rpm", "maven", "auto")
+# Every ecosystem, each with PAIR written in its own shape where it needs one.
+ALL_ECOSYSTEMS = ("generic", "semver", "pep440", "debian", "rpm", "ruby", "maven", "go", "npm",
+                  "nuget", "composer", "crates", "hex", "swift", "calver", "alpine", "docker",
+                  "conda", "arch", "gentoo", "cran", "spack", "dart", "julia", "terraform", "helm",
+                  "cpan", "nix", "homebrew", "freebsd")
+SHAPED_PAIRS = {"go": ("v1.2.3", "v1.2.4")}
+# Ordinary releases and pre-releases, whose Version objects the memory figure is taken over.
+MEMORY_TEXTS = ("1.2.3", "10.20.30", "1.2.3rc1", "2.0.0-beta.2", "4.2.10", "0.9.1a3")
 PURL = "pkg:maven/org.apache.commons/commons-lang3@3.14.0?type=jar&classifier=sources#src/main"
 CARET = ("1.5.0", "^1.2.3")
 TWO_COMPARATORS = ("1.5.0", ">=1.2.3,<2.0.0")
@@ -239,6 +247,12 @@ def build_cases(peers: dict, sizes: tuple[int, ...]) -> tuple[Case, list[Case], 
                                     f"uv.{cls}(a) < uv.{cls}(b)", v)
         row(f"compare {tag}", call, v, **links)
 
+    for eco in ALL_ECOSYSTEMS:
+        x, y = SHAPED_PAIRS.get(eco, PAIR)
+        if eco not in ECOSYSTEMS:
+            row(f"compare {eco} release", f"ombrel.compare(a, b, {eco!r})", {"a": x, "b": y})
+        row(f"Version {eco}", f"ombrel.Version(a, {eco!r})", {"a": x})
+
     # Construction: the text is parsed under the named scheme (auto detects it first).
     c = {"s": PRE_PAIR[0], "p": "1.2.3rc1.post2"}
     row("Version(s) auto", "ombrel.Version(s)", c)
@@ -375,6 +389,42 @@ def measure(floor: Case, ours: list[Case], theirs: list[Case], rounds: int, budg
                 case.samples.append(sample(case))
 
 
+MEMORY_PROBE = """
+import gc, os, sys
+mod, cls, n, texts = sys.argv[1], sys.argv[2], int(sys.argv[3]), sys.argv[4:]
+make = getattr(__import__(mod, fromlist=[cls]), cls)
+strs = [str(t) for t in texts] * (n // len(texts) + 1)
+strs = [s.encode().decode() for s in strs[:n]]  # one str object each, as read from a file
+out = [None] * n
+def rss():
+    with open("/proc/self/statm") as f:
+        return int(f.read().split()[1]) * os.sysconf("SC_PAGE_SIZE")
+gc.collect()
+before = rss()
+for i, s in enumerate(strs):
+    out[i] = make(s)
+gc.collect()
+print((rss() - before) / n)
+"""
+
+
+def memory_per_version(peers: dict, n: int) -> dict:
+    """Resident bytes per object, `n` objects of MEMORY_TEXTS kept alive in a fresh process
+    (the list that holds them and the texts are made before the first reading)."""
+    out = {}
+    makers = {"ombrel": ("ombrel", "Version"), "packaging": ("packaging.version", "Version")}
+    for name, (mod, cls) in makers.items():
+        if name != "ombrel" and name not in peers:
+            continue
+        try:
+            r = subprocess.run([sys.executable, "-c", MEMORY_PROBE, mod, cls, str(n),
+                                *MEMORY_TEXTS], capture_output=True, text=True, check=True)
+            out[name] = float(r.stdout)
+        except (subprocess.CalledProcessError, ValueError, OSError):
+            continue
+    return out
+
+
 # ---- targets and report ----
 
 
@@ -399,7 +449,8 @@ def sort_memory(n: int) -> float:
     return float(out.stdout)
 
 
-def targets(floor: Case, ours: dict, theirs: dict, sizes, sort_bytes=None) -> list[dict]:
+def targets(floor: Case, ours: dict, theirs: dict, sizes, sort_bytes=None,
+            memory: dict | None = None) -> list[dict]:
     out = []
 
     def add(name, value, limit, at_most: bool):
@@ -409,10 +460,24 @@ def targets(floor: Case, ours: dict, theirs: dict, sizes, sort_bytes=None) -> li
         out.append({"target": name, "value": round(value, 2),
                     "limit": ("<= " if at_most else ">= ") + str(limit), "holds": holds})
 
-    for eco in ("generic", "semver", "debian", "rpm"):
-        add(f"compare {eco} release, x floor", ours[f"compare {eco} release"].floor_multiple, 3, True)
+    for eco in ALL_ECOSYSTEMS:
+        add(f"compare {eco} release, x floor", ours[f"compare {eco} release"].floor_multiple,
+            2.5 if eco == "pep440" else 3, True)
+    for eco in ("generic", "semver", "debian", "rpm", "maven"):
         add(f"compare {eco} pre-release, x floor",
             ours[f"compare {eco} pre-release"].floor_multiple, 4, True)
+    add("compare maven native pre-release, x floor",
+        ours["compare maven native pre-release"].floor_multiple, 4, True)
+    for eco in ALL_ECOSYSTEMS:
+        add(f"Version(s, {eco!r}), x floor", ours[f"Version {eco}"].floor_multiple, 4, True)
+    add("Version(s) auto, x floor", ours["Version(s) auto"].floor_multiple, 5, True)
+    add("parse_purl, x floor", ours["parse_purl"].floor_multiple, 5, True)
+    if memory:
+        add("Version resident bytes, ordinary releases and pre-releases",
+            memory.get("ombrel"), 160, True)
+        if memory.get("packaging"):
+            add("Version resident bytes, x packaging's",
+                memory["ombrel"] / memory["packaging"], 0.6, True)
 
     generic_pre = ours["compare generic pre-release"].ns
     for eco in TOOL_ORDERED:
@@ -548,7 +613,8 @@ def main(argv=None) -> int:
     peer_names = [p for p in PEERS if any(p in c.peers for c in ours)]
     ours_by_key = {c.key: c for c in ours}
     memory_n = 100_000 if args.quick else 1_000_000
-    goals = targets(floor, ours_by_key, by_key, sizes, (memory_n, sort_memory(memory_n)))
+    memory = memory_per_version(peers, memory_n)
+    goals = targets(floor, ours_by_key, by_key, sizes, (memory_n, sort_memory(memory_n)), memory)
 
     print(f"ombrel {ombrel_version()} | {machine()['cpu']} | "
           f"Python {platform.python_version()} | {rounds} rounds, median"
@@ -559,6 +625,8 @@ def main(argv=None) -> int:
         print(f"  {c.key}: {c.label} = {fmt_ns(c.ns)}")
     if missing:
         print("not installed, skipped: " + ", ".join(missing))
+    for name, size in memory.items():
+        print(f"  {name} Version: {size:,.0f} resident bytes each")
     print("\ntargets:")
     for g in goals:
         print(f"  [{'holds' if g['holds'] else 'SHORT'}] {g['target']}: {g['value']} ({g['limit']})")
@@ -585,6 +653,7 @@ def main(argv=None) -> int:
             for c in ours
         ],
         "targets": goals,
+        "memory_bytes_per_version": memory,
         "skipped_peers": missing,
     }
     with open(args.json, "w", encoding="utf-8") as f:

@@ -542,8 +542,8 @@ void across(const Input& in) {
   const auto rb = parse_for_ecosystem(other, b);
   if (!ra || !rb) return;
   const ParsedVersion ga = parse_generic(a), gb = parse_generic(b);
-  const int ab = compare_across(in.eco, ga, *ra, other, gb, *rb);
-  check(ab == -compare_across(other, gb, *rb, in.eco, ga, *ra), "compare_across is antisymmetric");
+  const int ab = compare_across(in.eco, a, other, b);
+  check(ab == -compare_across(other, b, in.eco, a), "compare_across is antisymmetric");
   check(ab == (in.eco == other ? compare_for_ecosystem(in.eco, *ra, *rb) : cmp_generic(ga, gb)),
         "compare_across orders by the one ecosystem, else generically");
 }

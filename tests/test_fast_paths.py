@@ -115,3 +115,32 @@ def test_sorting_by_prefixes_agrees_with_pairwise_compare(ecosystem):
     assert got == expected and all(x is y for x, y in zip(got, expected))
     assert ombrel.max_version(texts, ecosystem) is expected[-1]
     assert ombrel.min_version(texts, ecosystem) is expected[0]
+
+
+MAVEN_PIECES = ["1", "0", "00", "10", ".", "-", "rc", "a", "b", "m", "ga", "final", "release", "cr", "sp",
+                "snapshot", "x", "A", "\u00e9", " "]
+
+
+def test_maven_texts_read_on_the_stack_order_as_their_item_trees_do():
+    """Texts up to 64 bytes of ASCII are read into a buffer; longer or non-ASCII ones into the tree."""
+    rng = random.Random(64)
+    texts = ["".join(rng.choice(MAVEN_PIECES) for _ in range(rng.randrange(1, 8 if i % 4 else 40)))
+             for i in range(1200)]
+    texts = parsable("maven", texts + ["1" + ".0" * k + "-rc-1" for k in range(26, 36)])
+    kept = [Version(t, "maven") for t in texts]
+    for i, (a, v) in enumerate(zip(texts, kept)):
+        j = (i * 7 + 1) % len(texts)
+        assert ombrel.compare(a, texts[j], "maven") == v.compare(kept[j]), (a, texts[j])
+
+
+@pytest.mark.parametrize("ecosystem", SCHEMES)
+def test_versions_order_by_their_texts_as_their_kept_parses_do(ecosystem):
+    """A Version keeps its text only; under one ecosystem it orders by it, across two generically."""
+    rng = random.Random(SCHEMES.index(ecosystem) + 100)
+    kept = [Version(t, ecosystem) for t in parsable(ecosystem, [a for a, _ in corpus(rng.random(), 300)])]
+    others = [Version.try_parse(t, rng.choice(SCHEMES)) for t in realistic(rng, len(kept))]
+    for v, w, x in zip(kept, kept[1:] + kept[:1], others):
+        assert ((v < w), (v == w), (v >= w)) == (v.compare(w) < 0, v.compare(w) == 0, v.compare(w) >= 0)
+        if x is not None:
+            order = v.compare(x, ecosystem if x.ecosystem == ecosystem else "generic")
+            assert ((v < x), (v == x), (v > x)) == (order < 0, order == 0, order > 0), (v, x)

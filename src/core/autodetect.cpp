@@ -1,5 +1,6 @@
 #include "autodetect.hpp"
 
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <tuple>
@@ -10,19 +11,52 @@ namespace ombrel {
 
 namespace {
 
-bool contains(std::string_view s, std::string_view needle) {
-  return s.find(needle) != std::string_view::npos;
+// The lower-case text with the set of ASCII bytes in it: a rule looks for a mark only where
+// the mark's first byte occurs, so that most rules cost one test on most texts.
+class Lowered {
+ public:
+  explicit Lowered(std::string_view text) {
+    char* out = text.size() <= sizeof(buf_) ? buf_ : heap_.assign(text.size(), '\0').data();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char c = to_lower(text[i]);
+      out[i] = c;
+      const auto b = static_cast<unsigned char>(c);
+      if (b < 128) seen_[b >> 6] |= std::uint64_t{1} << (b & 63);
+    }
+    v = {out, text.size()};
+  }
+  Lowered(const Lowered&) = delete;
+  Lowered& operator=(const Lowered&) = delete;
+
+  bool has(char c) const {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 128 && (seen_[b >> 6] >> (b & 63) & 1);
+  }
+
+  std::string_view v;
+
+ private:
+  char buf_[64];
+  std::string heap_;  // a longer text
+  std::uint64_t seen_[2] = {};
+};
+
+bool contains(const Lowered& s, std::string_view needle) {
+  return s.has(needle[0]) && s.v.find(needle) != std::string_view::npos;
 }
 
-bool contains_any(std::string_view s, std::initializer_list<std::string_view> needles) {
+bool contains_any(const Lowered& s, std::initializer_list<std::string_view> needles) {
   for (std::string_view n : needles)
     if (contains(s, n)) return true;
   return false;
 }
 
 // A distribution tag (".el8", ".fc39", ".amzn2"): the mark followed by a digit.
-bool rpm_dist_tag(std::string_view v) {
+bool rpm_dist_tag(const Lowered& s) {
+  if (!s.has('.')) return false;
+  const std::string_view v = s.v;
   for (std::string_view m : {".el", ".fc", ".amzn"}) {
+    if (!s.has(m[1])) continue;
     const std::size_t at = v.find(m);
     if (at != std::string_view::npos && at + m.size() < v.size() && is_digit(v[at + m.size()]))
       return true;
@@ -31,7 +65,9 @@ bool rpm_dist_tag(std::string_view v) {
 }
 
 // A PEP 440 pre-release written against its number: "1a1", "2b3", "1rc1".
-bool pep440_short_pre(std::string_view v) {
+bool pep440_short_pre(const Lowered& s) {
+  if (!s.has('a') && !s.has('b') && !s.has('r')) return false;
+  const std::string_view v = s.v;
   for (std::size_t i = 0; i + 2 < v.size(); ++i) {
     if (!is_digit(v[i])) continue;
     if ((v[i + 1] == 'a' || v[i + 1] == 'b') && is_digit(v[i + 2])) return true;
@@ -41,7 +77,9 @@ bool pep440_short_pre(std::string_view v) {
 }
 
 // Alpine's package release: "-r" and digits to the end, after something.
-bool alpine_release(std::string_view v) {
+bool alpine_release(const Lowered& s) {
+  if (!s.has('r')) return false;
+  const std::string_view v = s.v;
   const std::size_t r = v.rfind("-r");
   return r != std::string_view::npos && r != 0 && r + 2 < v.size() &&
          digit_run(v, r + 2) == v.size() - r - 2;
@@ -49,8 +87,10 @@ bool alpine_release(std::string_view v) {
 
 // A RubyGems pre-release: a dot-separated piece "rc" or "pre" or one starting "beta" or
 // "alpha", in a text without '-' or '_'.
-bool ruby_prerelease(std::string_view v) {
-  if (contains(v, "-") || contains(v, "_")) return false;
+bool ruby_prerelease(const Lowered& s) {
+  if (s.has('-') || s.has('_') || (!s.has('r') && !s.has('p') && !s.has('b') && !s.has('a')))
+    return false;
+  const std::string_view v = s.v;
   std::size_t start = 0;
   while (true) {
     const std::size_t dot = v.find('.', start);
@@ -64,9 +104,10 @@ bool ruby_prerelease(std::string_view v) {
 }
 
 // A year from 1990 to 2100 leading a dotted text.
-bool calendar_year(std::string_view v) {
+bool calendar_year(const Lowered& s) {
+  const std::string_view v = s.v;
   const std::size_t lead = digit_run(v);
-  if (lead == 0 || !contains(v, ".")) return false;
+  if (lead == 0 || !s.has('.')) return false;
   const auto year = parse_u64(v.substr(0, lead));
   return year && *year >= 1990 && *year <= 2100;
 }
@@ -80,19 +121,19 @@ struct Rule {
 // In order: the first rule the lower-case text meets decides. A tuple rather than an array of
 // function pointers, so that the walk below is inlined rule by rule.
 constexpr std::tuple kRules{
-    Rule{[](std::string_view v) { return contains(v, "!"); }, Ecosystem::Pep440},
-    Rule{[](std::string_view v) { return contains(v, "~"); }, Ecosystem::Debian},
-    Rule{[](std::string_view v) { return contains(v, "^"); }, Ecosystem::Rpm},
-    Rule{[](std::string_view v) { return contains_any(v, {".post", ".dev"}); }, Ecosystem::Pep440},
-    Rule{[](std::string_view v) { return v.ends_with("+incompatible"); }, Ecosystem::Go},
-    Rule{[](std::string_view v) { return v.ends_with("-snapshot"); }, Ecosystem::Maven},
-    Rule{[](std::string_view v) { return contains(v, "py") && contains(v, "_"); },
+    Rule{[](const Lowered& v) { return contains(v, "!"); }, Ecosystem::Pep440},
+    Rule{[](const Lowered& v) { return contains(v, "~"); }, Ecosystem::Debian},
+    Rule{[](const Lowered& v) { return contains(v, "^"); }, Ecosystem::Rpm},
+    Rule{[](const Lowered& v) { return contains_any(v, {".post", ".dev"}); }, Ecosystem::Pep440},
+    Rule{[](const Lowered& v) { return v.v.ends_with("+incompatible"); }, Ecosystem::Go},
+    Rule{[](const Lowered& v) { return v.v.ends_with("-snapshot"); }, Ecosystem::Maven},
+    Rule{[](const Lowered& v) { return contains(v, "py") && contains(v, "_"); },
          Ecosystem::Conda},
-    Rule{[](std::string_view v) {
+    Rule{[](const Lowered& v) {
            return contains_any(v, {"_alpha", "_beta", "_p", "_rc", "_pre"});
          },
          Ecosystem::Alpine},
-    Rule{[](std::string_view v) { return contains_any(v, {"+deb", "+ubuntu"}); },
+    Rule{[](const Lowered& v) { return contains_any(v, {"+deb", "+ubuntu"}); },
          Ecosystem::Debian},
     Rule{rpm_dist_tag, Ecosystem::Rpm},
     Rule{pep440_short_pre, Ecosystem::Pep440},
@@ -104,7 +145,7 @@ constexpr std::tuple kRules{
 }  // namespace
 
 Ecosystem autodetect_ecosystem(std::string_view text) {
-  const std::string lower = ascii_lower(text);
+  const Lowered lower(text);
   Ecosystem found = Ecosystem::Generic;
   std::apply(
       [&](const auto&... rule) {

@@ -103,6 +103,9 @@ class EcosystemArg {
     return EcosystemArg(*eco, false);
   }
 
+  // A named ecosystem, as read from its name.
+  static constexpr EcosystemArg of(Ecosystem eco) { return EcosystemArg(eco, false); }
+
   bool is_auto() const { return auto_; }
   // The named ecosystem, or under auto the one the sample gives.
   Ecosystem resolve(const AutoSample& sample) const { return auto_ ? decide(sample) : eco_; }

@@ -112,8 +112,8 @@ std::string_view tag_word(std::int16_t weight) {
   return {};
 }
 
-std::string ParsedVersion::tag_text(const Seg& s) const {
-  return ascii_lower(std::string_view(raw).substr(s.value, s.len()));
+std::string GenericParse::tag_text(std::string_view text, const Seg& s) {
+  return ascii_lower(text.substr(s.value, s.len()));
 }
 
 namespace {

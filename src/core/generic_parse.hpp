@@ -78,20 +78,25 @@ struct GenericParse {
   std::size_t build_len = 0;
   bool is_prerelease = false;
   bool is_postrelease = false;
-};
 
-struct ParsedVersion : GenericParse {
-  std::string raw;  // the input, byte for byte
-
-  std::string_view build() const { return std::string_view(raw).substr(build_off, build_len); }
-  SegSpan view() const { return {segments.span(), raw}; }
-  // A tag segment's text, lower case.
-  std::string tag_text(const Seg& s) const;
+  // The build, in the text that was parsed.
+  std::string_view build_in(std::string_view text) const {
+    return text.substr(build_off, build_len);
+  }
+  // A tag segment's text, in the text that was parsed, lower case.
+  static std::string tag_text(std::string_view text, const Seg& s);
   // Segment k when it is a number, else 0 (a tag there does not move later numbers up): how
   // major, minor and patch are read.
   std::uint64_t number_at(std::size_t k) const {
     return k < segments.size() && segments[k].is_num() ? segments[k].value : 0;
   }
+};
+
+struct ParsedVersion : GenericParse {
+  std::string raw;  // the input, byte for byte
+
+  std::string_view build() const { return build_in(raw); }
+  SegSpan view() const { return {segments.span(), raw}; }
 };
 
 // Weight of a known tag (exact, case-sensitive), or nothing.

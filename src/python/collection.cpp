@@ -15,26 +15,12 @@ std::optional<VersionList> bind_version_list(const Args& args) {
   return VersionList{std::move(*items), *ecosystem};
 }
 
-const ParsedRepr* stored_parse(PyObject* obj, Ecosystem eco) {
-  if (!is_version(obj)) return nullptr;
-  const VersionObject* v = as_version(obj);
-  if (v->ecosystem == eco) return &v->repr;
-  // The generic strategy checks nothing, so a parse of its form made under another ecosystem
-  // (one of the light ones that reuse its parse) is the one it would make.
-  if (eco == Ecosystem::Generic && same_form(v->ecosystem, eco)) return &v->repr;
-  return nullptr;
-}
-
 Entries::Entries(Ecosystem eco, std::size_t capacity) : eco_(eco) {
   owned_.reserve(capacity);
   entries_.reserve(capacity);
 }
 
 bool Entries::add(PyObject* obj) {
-  if (const ParsedRepr* stored = stored_parse(obj, eco_)) {
-    push(stored, obj);
-    return true;
-  }
   if (owned_.size() == owned_.capacity()) throw std::length_error("more entries than reserved");
   ParsedRepr& parsed = owned_.emplace_back();
   if (!extract_parsed_into(obj, eco_, parsed)) {

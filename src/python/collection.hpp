@@ -20,10 +20,6 @@ struct VersionList {
 };
 std::optional<VersionList> bind_version_list(const Args& args);
 
-// A `Version`'s own parse when it is exactly what parsing its text under `eco` would give,
-// so that it need not be parsed again; nullptr otherwise.
-const ParsedRepr* stored_parse(PyObject* obj, Ecosystem eco);
-
 struct Entry {
   OrderPrefix prefix;  // decides most comparisons without reaching for `key`
   const ParsedRepr* key;

@@ -14,20 +14,13 @@ constexpr Param kPairParams[] = {{"a"}, {"b"}, {"ecosystem", Default::Str, "gene
 PyObject* compare_impl(PyObject*, const Args& args) {
   std::optional<Ecosystem> eco = Ecosystem(Ecosystem::Generic);
   if (args[2]) {
-    const auto name = args.str(2);
-    if (!name) return nullptr;
-    eco = resolve_eco(*name, args[0]);
+    const auto arg = args.ecosystem(2);
+    if (!arg) return nullptr;
+    eco = resolve_eco(*arg, args[0]);
     if (!eco) return nullptr;
   }
   const int ord = compare_objects(*eco, args[0], args[1]);
   return ord == kRaised ? nullptr : new_int(ord);
-}
-
-// Two version texts under an ecosystem name; auto detects from `a` alone.
-int compare_str_with_ecosystem(std::string_view a, std::string_view b, std::string_view ecosystem) {
-  const auto arg = read_ecosystem(ecosystem);
-  if (!arg) return kRaised;
-  return compare_texts_or_raise(arg->resolve(a), a, b);
 }
 
 // The boolean functions take `str` only; the flags say which orderings answer True.
@@ -37,9 +30,9 @@ PyObject* predicate_impl(PyObject*, const Args& args) {
   if (!a) return nullptr;
   const auto b = args.str(1);
   if (!b) return nullptr;
-  const auto eco = args.str(2);
+  const auto eco = args.ecosystem(2);  // auto detects from `a` alone
   if (!eco) return nullptr;
-  const int ord = compare_str_with_ecosystem(*a, *b, *eco);
+  const int ord = compare_texts_or_raise(eco->resolve(*a), *a, *b);
   if (ord == kRaised) return nullptr;
   return new_bool(ord < 0 ? Less : (ord == 0 ? Equal : Greater));
 }
@@ -61,7 +54,7 @@ constexpr Param kPairsParams[] = {{"pairs"}, {"ecosystem", Default::Str, "generi
 PyObject* version_impl(PyObject*, const Args& args) {
   const auto s = args.str(0);
   if (!s) return nullptr;
-  const auto eco = args.str(1);
+  const auto eco = args.ecosystem(1);
   if (!eco) return nullptr;
   return new_version(*s, *eco);
 }
@@ -105,9 +98,7 @@ PyObject* extreme_impl(PyObject*, const Args& args) {
 PyObject* batch_compare_impl(PyObject*, const Args& args) {
   const auto pairs = extract_sequence(args[0], args.name(0), check_pair);
   if (!pairs) return nullptr;
-  const auto name = args.str(1);
-  if (!name) return nullptr;
-  const auto arg = read_ecosystem(*name);
+  const auto arg = args.ecosystem(1);
   if (!arg) return nullptr;
   Ref out(PyList_New(static_cast<Py_ssize_t>(pairs->size())));
   if (!out) return nullptr;

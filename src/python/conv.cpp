@@ -137,6 +137,45 @@ std::optional<std::string_view> Args::str(std::size_t i) const {
   return t;
 }
 
+namespace {
+
+// The canonical names, interned once: a name written as a literal in the caller's code is the
+// same object, found by its address before any text is read.
+struct InternedNames {
+  PyObject* names[Ecosystem::count] = {};
+  PyObject* auto_name = nullptr;
+  InternedNames() {
+    for (std::size_t i = 0; i < Ecosystem::count; ++i)
+      names[i] = intern(kEcosystems[i].name);
+    auto_name = intern("auto");
+  }
+  static PyObject* intern(std::string_view name) {
+    PyObject* s = PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
+    if (s) PyUnicode_InternInPlace(&s);
+    if (!s) PyErr_Clear();  // then names are read as text
+    return s;
+  }
+};
+
+std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed) {
+  static const InternedNames interned;  // kept for the life of the process
+  if (obj == interned.auto_name && auto_allowed) return *EcosystemArg::read("auto");
+  for (std::size_t i = 0; i < Ecosystem::count; ++i)
+    if (obj == interned.names[i]) return EcosystemArg::of(static_cast<Ecosystem::Id>(i));
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<EcosystemArg> Args::ecosystem(std::size_t i, bool auto_allowed) const {
+  if (v_[i]) {
+    if (auto arg = interned_ecosystem(v_[i], auto_allowed)) return arg;
+  }
+  const auto name = str(i);
+  if (!name) return std::nullopt;
+  return read_ecosystem(*name, auto_allowed);
+}
+
 bool Args::str_or_none(std::size_t i, std::optional<std::string_view>& out) const {
   out.reset();
   if (!v_[i] || v_[i] == Py_None) return true;
@@ -223,7 +262,7 @@ bool check_pair(PyObject* item) {
 }
 
 std::optional<std::string_view> extract_raw(PyObject* obj) {
-  if (is_version(obj)) return std::string_view(as_version(obj)->parsed.raw);
+  if (is_version(obj)) return as_version(obj)->raw();
   if (PyUnicode_Check(obj)) return text_of(obj);
   expected_version_or_str();
   return std::nullopt;
@@ -282,18 +321,33 @@ int compare_texts_or_raise(Ecosystem eco, std::string_view a, std::string_view b
   return kRaised;
 }
 
-int compare_objects(Ecosystem eco, PyObject* a, PyObject* b) {
-  // Two `str`s, the common case, are ordered without a kept parse of either.
-  if (is_str(a) && is_str(b)) {
-    Py_ssize_t na = 0, nb = 0;
-    const char* ta = PyUnicode_AsUTF8AndSize(a, &na);
-    const char* tb = ta ? PyUnicode_AsUTF8AndSize(b, &nb) : nullptr;
-    if (tb)
-      return compare_texts_or_raise(eco, {ta, static_cast<std::size_t>(na)},
-                                    {tb, static_cast<std::size_t>(nb)});
-    // Text that cannot be encoded fails below, where it stands in the order of the checks.
-    PyErr_Clear();
+namespace {
+
+// The text a version argument is ordered by: a `str`'s UTF-8 or a Version's text, which parses
+// under any ecosystem as it would as a `str`. False, with nothing raised, for anything else and
+// for text that cannot be encoded: those fail where they stand in the order of the checks.
+bool version_text(PyObject* obj, std::string_view& out) {
+  if (is_version(obj)) {
+    out = as_version(obj)->raw();
+    return true;
   }
+  if (!is_str(obj)) return false;
+  Py_ssize_t n = 0;
+  const char* s = PyUnicode_AsUTF8AndSize(obj, &n);
+  if (!s) {
+    PyErr_Clear();
+    return false;
+  }
+  out = {s, static_cast<std::size_t>(n)};
+  return true;
+}
+
+}  // namespace
+
+int compare_objects(Ecosystem eco, PyObject* a, PyObject* b) {
+  // The common case is ordered without a kept parse of either.
+  std::string_view ta, tb;
+  if (version_text(a, ta) && version_text(b, tb)) return compare_texts_or_raise(eco, ta, tb);
   const auto pa = extract_parsed_for_ecosystem(a, eco);
   if (!pa) return kRaised;
   const auto pb = extract_parsed_for_ecosystem(b, eco);
@@ -304,12 +358,7 @@ int compare_objects(Ecosystem eco, PyObject* a, PyObject* b) {
 bool extract_parsed_into(PyObject* obj, Ecosystem eco, ParsedRepr& out) {
   std::string_view text;
   if (is_version(obj)) {
-    const VersionObject* v = as_version(obj);
-    if (eco == Ecosystem::Generic) {
-      out.emplace<ParsedVersion>(v->parsed);
-      return true;
-    }
-    text = v->parsed.raw;
+    text = as_version(obj)->raw();
   } else if (!is_str(obj)) {
     expected_version_or_str();
     return false;

@@ -46,6 +46,8 @@ class Args {
 
   // A `str` parameter: the caller's UTF-8 (borrowed) or the default text.
   std::optional<std::string_view> str(std::size_t i) const;
+  // An ecosystem parameter, read as read_ecosystem reads its text.
+  std::optional<EcosystemArg> ecosystem(std::size_t i, bool auto_allowed = true) const;
   // A `str`-or-None parameter; omitted and None give nullopt. False on error.
   bool str_or_none(std::size_t i, std::optional<std::string_view>& out) const;
 

@@ -1,7 +1,9 @@
 // The Version class.
 #include "pyversion.hpp"
 
+#include <cstring>
 #include <expected>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,51 +20,58 @@ namespace {
 
 // Construction.
 
-struct VersionParts {
-  ParsedVersion parsed;
-  ParsedRepr repr;
-  Ecosystem ecosystem;
-};
-
-VersionParts parts_of(ParsedRepr&& repr, Ecosystem eco, std::string_view raw) {
-  // The generic-based strategies have just made the generic parse: it is copied from their
-  // result rather than made again.
-  const ParsedVersion* made = eco.strategy().generic_parse(repr);
-  ParsedVersion parsed = made ? *made : parse_generic(raw);
-  return {std::move(parsed), std::move(repr), eco};
+// The ecosystem a text is kept under: the named one when the text parses under it, under auto
+// the detected one, or generic when the guess does not fit the text.
+std::expected<Ecosystem, std::string> ecosystem_for(std::string_view raw, const EcosystemArg& arg) {
+  const Ecosystem eco = arg.resolve(raw);
+  if (auto ok = check_text(eco, raw); !ok) {
+    if (!arg.is_auto()) return std::unexpected(std::move(ok.error()));
+    return Ecosystem(Ecosystem::Generic);
+  }
+  return eco;
 }
 
-std::expected<VersionParts, std::string> make_parts(std::string_view raw,
-                                                    std::string_view ecosystem) {
-  const auto arg = EcosystemArg::read(ecosystem);
-  if (!arg) return std::unexpected(arg.error());
-  const Ecosystem eco = arg->resolve(raw);
-  auto repr = parse_for_ecosystem(eco, raw);
-  if (repr) return parts_of(std::move(*repr), eco, raw);
-  if (!arg->is_auto()) return std::unexpected(std::move(repr.error()));
-  // A guess the text does not fit falls back to generic rather than failing.
-  ParsedVersion parsed = parse_generic(raw);
-  ParsedRepr generic(std::in_place_type<ParsedVersion>, parsed);
-  return VersionParts{std::move(parsed), std::move(generic), Ecosystem::Generic};
-}
-
-PyObject* wrap(VersionParts&& parts) {
+PyObject* wrap(std::string_view raw, Ecosystem eco) {
+  char* heap = nullptr;
+  if (raw.size() > VersionObject::kInlineText) {
+    heap = static_cast<char*>(PyMem_Malloc(raw.size()));
+    if (!heap) return PyErr_NoMemory();
+  }
   PyObject* obj = PyType_GenericAlloc(version_type, 0);  // takes a reference to the type
-  if (!obj) return nullptr;
+  if (!obj) {
+    PyMem_Free(heap);
+    return nullptr;
+  }
   VersionObject* v = as_version(obj);
-  new (&v->parsed) ParsedVersion(std::move(parts.parsed));
-  new (&v->repr) ParsedRepr(std::move(parts.repr));
-  new (&v->ecosystem) Ecosystem(parts.ecosystem);
+  v->hash = -1;
+  v->size = raw.size();
+  v->ecosystem = eco;
+  char* text = heap ? (v->heap_text = heap) : v->inline_text;
+  if (!raw.empty()) std::memcpy(text, raw.data(), raw.size());
   return obj;
 }
 
 void version_dealloc(PyObject* self) {
   VersionObject* v = as_version(self);
-  v->parsed.~ParsedVersion();
-  v->repr.~ParsedRepr();
+  if (v->size > VersionObject::kInlineText) PyMem_Free(v->heap_text);
   PyTypeObject* type = Py_TYPE(self);
   reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
   Py_DECREF(type);
+}
+
+// The kept parses a Version had before it kept only its text: its generic parse and its
+// ecosystem's own, for what reads more than an order.
+struct Parses {
+  ParsedVersion parsed;
+  ParsedRepr repr;
+};
+
+Parses parses_of(const VersionObject* v) {
+  auto repr = parse_for_ecosystem(v->ecosystem, v->raw());
+  if (!repr) throw std::logic_error("a kept version text no longer parses: " + repr.error());
+  const ParsedVersion* made = v->ecosystem.strategy().generic_parse(*repr);
+  ParsedVersion parsed = made ? *made : parse_generic(v->raw());
+  return {std::move(parsed), std::move(*repr)};
 }
 
 constexpr Param kNewParams[] = {{"version"}, {"ecosystem", Default::Str, "auto"}};
@@ -73,11 +82,16 @@ template <bool OrNone>
 PyObject* construct_impl(PyObject*, const Args& args) {
   const auto raw = args.str(0);
   if (!raw) return nullptr;
-  const auto eco = args.str(1);
-  if (!eco) return nullptr;
-  if (!OrNone) return new_version(*raw, *eco);
-  auto parts = make_parts(*raw, *eco);
-  return parts ? wrap(std::move(*parts)) : Py_NewRef(Py_None);
+  if (!OrNone) {
+    const auto arg = args.ecosystem(1);
+    return arg ? new_version(*raw, *arg) : nullptr;
+  }
+  const auto name = args.str(1);
+  if (!name) return nullptr;
+  const auto arg = EcosystemArg::read(*name);
+  if (!arg) return Py_NewRef(Py_None);  // an unknown name is a rejection too
+  const auto eco = ecosystem_for(*raw, *arg);
+  return eco ? wrap(*raw, *eco) : Py_NewRef(Py_None);
 }
 
 const Function kNew{{"Version", kNewParams}, construct_impl<false>};
@@ -116,13 +130,19 @@ PyObject* version_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
 
 // Accessors.
 
-const ParsedVersion& parsed_of(PyObject* self) {
-  return as_version(self)->parsed;
+std::string_view raw_of(PyObject* self) {
+  return as_version(self)->raw();
 }
 
-PyObject* segment_object(const ParsedVersion& pv, const Seg& s) {
+// The generic parse of a Version's text, made on the stack, with that text.
+struct GenericOf : GenericParse {
+  std::string_view raw;
+  explicit GenericOf(PyObject* self) : raw(raw_of(self)) { parse_generic_into(raw, *this); }
+};
+
+PyObject* segment_object(const GenericOf& pv, const Seg& s) {
   if (s.is_num()) return PyLong_FromUnsignedLongLong(s.value);
-  return new_str(pv.tag_text(s));
+  return new_str(GenericParse::tag_text(pv.raw, s));
 }
 
 // A tuple of `n` items made by `item(i)`, each a new reference or nullptr on failure.
@@ -139,54 +159,55 @@ PyObject* tuple_of(std::size_t n, F&& item) {
 }
 
 PyObject* get_raw(PyObject* self, void*) {
-  return new_str(parsed_of(self).raw);
+  return new_str(raw_of(self));
 }
 PyObject* get_ecosystem(PyObject* self, void*) {
   return new_str(as_version(self)->ecosystem.as_str());
 }
 PyObject* get_epoch(PyObject* self, void*) {
-  return PyLong_FromUnsignedLongLong(parsed_of(self).epoch);
+  return PyLong_FromUnsignedLongLong(GenericOf(self).epoch);
 }
 PyObject* get_build(PyObject* self, void*) {
-  return new_str(parsed_of(self).build());
+  const GenericOf pv(self);
+  return new_str(pv.build_in(pv.raw));
 }
 PyObject* get_is_prerelease(PyObject* self, void*) {
-  return new_bool(parsed_of(self).is_prerelease);
+  return new_bool(GenericOf(self).is_prerelease);
 }
 PyObject* get_is_postrelease(PyObject* self, void*) {
-  return new_bool(parsed_of(self).is_postrelease);
+  return new_bool(GenericOf(self).is_postrelease);
 }
 PyObject* get_is_stable(PyObject* self, void*) {
-  return new_bool(!parsed_of(self).is_prerelease);
+  return new_bool(!GenericOf(self).is_prerelease);
 }
 PyObject* get_count(PyObject* self, void*) {
-  return PyLong_FromSize_t(parsed_of(self).segments.size());
+  return PyLong_FromSize_t(GenericOf(self).segments.size());
 }
 
 template <std::size_t K>
 PyObject* get_component(PyObject* self, void*) {
-  return PyLong_FromUnsignedLongLong(parsed_of(self).number_at(K));
+  return PyLong_FromUnsignedLongLong(GenericOf(self).number_at(K));
 }
 
 PyObject* version_str(PyObject* self) {
-  return new_str(parsed_of(self).raw);
+  return new_str(raw_of(self));
 }
 
 PyObject* version_repr(PyObject* self) {
   return guarded([&] {
     std::string text = "Version('";
-    text += parsed_of(self).raw;
+    text += raw_of(self);
     text += "')";
     return new_str(text);
   });
 }
 
 Py_ssize_t version_length(PyObject* self) {
-  return static_cast<Py_ssize_t>(parsed_of(self).segments.size());
+  return static_cast<Py_ssize_t>(GenericOf(self).segments.size());
 }
 
 int version_bool(PyObject* self) {
-  return !parsed_of(self).segments.empty();
+  return !GenericOf(self).segments.empty();
 }
 
 PyObject* index_error(long long idx, std::size_t count) {
@@ -207,7 +228,7 @@ PyObject* version_subscript(PyObject* self, PyObject* key) {
       add_processing_note("idx");
       return nullptr;
     }
-    const ParsedVersion& pv = parsed_of(self);
+    const GenericOf pv(self);
     const auto count = static_cast<long long>(pv.segments.size());
     const long long pos = idx < 0 ? idx + count : idx;
     if (pos < 0 || pos >= count) return index_error(idx, pv.segments.size());
@@ -222,14 +243,15 @@ PyObject* version_item(PyObject* self, Py_ssize_t i) {
 }
 
 PyObject* segments_impl(PyObject* self, const Args&) {
-  const ParsedVersion& pv = parsed_of(self);
+  const GenericOf pv(self);
   return tuple_of(pv.segments.size(),
                   [&](std::size_t i) { return segment_object(pv, pv.segments[i]); });
 }
 
 // The leading numbers, up to the first tag.
 PyObject* release_impl(PyObject* self, const Args&) {
-  const SegVec& segs = parsed_of(self).segments;
+  const GenericOf pv(self);
+  const SegVec& segs = pv.segments;
   std::size_t n = 0;
   while (n < segs.size() && segs[n].is_num()) ++n;
   return tuple_of(n, [&](std::size_t i) { return PyLong_FromUnsignedLongLong(segs[i].value); });
@@ -243,13 +265,12 @@ PyObject* version_richcompare(PyObject* self, PyObject* other, int op) {
     int order;
     if (is_version(other)) {
       const VersionObject* w = as_version(other);
-      order = compare_across(v->ecosystem, v->parsed, v->repr, w->ecosystem, w->parsed, w->repr);
+      order = compare_across(v->ecosystem, v->raw(), w->ecosystem, w->raw());
     } else if (PyUnicode_Check(other)) {
       const auto text = text_of(other);
       if (!text) return nullptr;
-      const auto parsed = parse_or_raise(v->ecosystem, *text);
-      if (!parsed) return nullptr;
-      order = compare_for_ecosystem(v->ecosystem, v->repr, *parsed);
+      order = compare_texts_or_raise(v->ecosystem, v->raw(), *text);
+      if (order == kRaised) return nullptr;
     } else {
       Py_RETURN_NOTIMPLEMENTED;
     }
@@ -259,8 +280,12 @@ PyObject* version_richcompare(PyObject* self, PyObject* other, int op) {
 
 Py_hash_t version_hash_slot(PyObject* self) {
   try {
-    const VersionObject* v = as_version(self);
-    return static_cast<Py_hash_t>(version_hash(v->ecosystem, v->parsed, v->repr));
+    VersionObject* v = as_version(self);
+    if (v->hash == -1) {
+      const Parses p = parses_of(v);
+      v->hash = static_cast<Py_hash_t>(version_hash(v->ecosystem, p.parsed, p.repr));
+    }
+    return v->hash;
   } catch (const std::bad_alloc&) {
     PyErr_NoMemory();
     return -1;
@@ -282,14 +307,11 @@ PyObject* compare_impl(PyObject* self, const Args& args) {
     if (!arg) return nullptr;
     eco = arg->resolve(v->ecosystem);
   }
-  std::optional<ParsedRepr> reparsed;
-  if (eco != v->ecosystem) {
-    reparsed = parse_or_raise(eco, v->parsed.raw);
-    if (!reparsed) return nullptr;
-  }
+  const auto left = parse_or_raise(eco, v->raw());
+  if (!left) return nullptr;
   const auto right = extract_parsed_for_ecosystem(args[0], eco);
   if (!right) return nullptr;
-  return new_int(compare_for_ecosystem(eco, reparsed ? *reparsed : v->repr, *right));
+  return new_int(compare_for_ecosystem(eco, *left, *right));
 }
 
 PyObject* key_item(const KeyItem& item) {
@@ -302,7 +324,8 @@ PyObject* key_item(const KeyItem& item) {
 
 PyObject* sort_key_impl(PyObject* self, const Args&) {
   const VersionObject* v = as_version(self);
-  const std::vector<KeyItem> items = sort_key(v->ecosystem, v->parsed, v->repr);
+  const Parses p = parses_of(v);
+  const std::vector<KeyItem> items = sort_key(v->ecosystem, p.parsed, p.repr);
   return tuple_of(items.size(), [&](std::size_t i) { return key_item(items[i]); });
 }
 
@@ -310,7 +333,7 @@ PyObject* sort_key_impl(PyObject* self, const Args&) {
 
 PyObject* to_dict_impl(PyObject* self, const Args&) {
   const VersionObject* v = as_version(self);
-  const ParsedVersion& pv = v->parsed;
+  const GenericOf pv(self);
   Ref d(PyDict_New());
   if (!d) return nullptr;
   // The key is made only once its value is.
@@ -323,7 +346,7 @@ PyObject* to_dict_impl(PyObject* self, const Args&) {
                   put("major", PyLong_FromUnsignedLongLong(pv.number_at(0))) &&
                   put("minor", PyLong_FromUnsignedLongLong(pv.number_at(1))) &&
                   put("patch", PyLong_FromUnsignedLongLong(pv.number_at(2))) &&
-                  put("build", new_str(pv.build())) &&
+                  put("build", new_str(pv.build_in(pv.raw))) &&
                   put("is_prerelease", new_bool(pv.is_prerelease)) &&
                   put("is_postrelease", new_bool(pv.is_postrelease));
   return ok ? d.release() : nullptr;
@@ -359,7 +382,7 @@ PyObject* from_dict_impl(PyObject*, const Args& args) {
 
 PyObject* reduce_impl(PyObject* self, const Args&) {
   const VersionObject* v = as_version(self);
-  Ref raw(new_str(v->parsed.raw));
+  Ref raw(new_str(v->raw()));
   Ref eco(new_str(v->ecosystem.as_str()));
   if (!raw || !eco) return nullptr;
   Ref ctor_args(PyTuple_Pack(2, raw.get(), eco.get()));
@@ -423,10 +446,14 @@ void* slot_fn(F f) {
 
 }  // namespace
 
+PyObject* new_version(std::string_view raw, const EcosystemArg& arg) {
+  const auto eco = ecosystem_for(raw, arg);
+  return eco ? wrap(raw, *eco) : raise_value(eco.error());
+}
+
 PyObject* new_version(std::string_view raw, std::string_view ecosystem) {
-  auto parts = make_parts(raw, ecosystem);
-  if (!parts) return raise_value(parts.error());
-  return wrap(std::move(*parts));
+  const auto arg = read_ecosystem(ecosystem);
+  return arg ? new_version(raw, *arg) : nullptr;
 }
 
 bool add_version_type(PyObject* module) {

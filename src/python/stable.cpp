@@ -8,14 +8,10 @@ namespace ombrel::py {
 
 namespace {
 
-// The generic parse of `obj`: a `Version`'s own, or for a `str` one made in `slot` (under the
-// generic ecosystem it is also the element's entry, so it is kept there); nullptr, raised, when
-// `obj` is neither.
+// The generic parse of `obj`'s text, made in `slot` (under the generic ecosystem it is also the
+// element's entry, so it is kept there); nullptr, raised, when `obj` is neither a `str` nor a
+// `Version`.
 const GenericParse* generic_of(PyObject* obj, std::optional<ParsedVersion>& slot) {
-  if (is_version(obj)) {
-    slot.reset();
-    return &as_version(obj)->parsed;
-  }
   const auto text = extract_raw(obj);  // a str's text, or "expected Version or str"
   if (!text) return nullptr;
   return &slot.emplace(parse_generic(*text));
@@ -23,7 +19,9 @@ const GenericParse* generic_of(PyObject* obj, std::optional<ParsedVersion>& slot
 
 // Raises when the ecosystem's parser rejects the element's text; the parse is not kept.
 bool accepted(PyObject* obj, Ecosystem eco) {
-  if (eco == Ecosystem::Generic || stored_parse(obj, eco)) return true;  // cannot fail
+  // The generic parse cannot fail, nor can a Version's text under its own ecosystem.
+  if (eco == Ecosystem::Generic || (is_version(obj) && as_version(obj)->ecosystem == eco))
+    return true;
   return extract_parsed_for_ecosystem(obj, eco).has_value();
 }
 

@@ -44,7 +44,58 @@ int cmp_qualifier(std::string_view a, std::string_view b) {
   return cmp_utf16(a, b);  // as Java's String.compareTo
 }
 
-int cmp_item(const MavenItem& a, const MavenItem& b) {
+// A list of either layout as the ordering reads it: size() items, each read by at(i) as its
+// kind, its text and (for a list) the nested list.
+template <class L>
+struct ItemOf {
+  Kind kind;
+  std::string_view text;
+  L list;
+};
+
+struct TreeList {
+  const std::vector<MavenItem>* items;
+  std::size_t size() const { return items->size(); }
+  ItemOf<TreeList> at(std::size_t i) const {
+    const MavenItem& item = (*items)[i];
+    return {item.kind, item.text, {&item.items}};
+  }
+};
+
+struct FlatList {
+  const MavenFlat* v;
+  std::size_t level;
+  const MavenFlat::Level& own() const { return v->levels[level]; }
+  std::size_t size() const { return std::size_t{own().count} + own().nested; }
+  ItemOf<FlatList> at(std::size_t i) const {
+    if (i == own().count) return {Kind::List, {}, {v, level + 1}};
+    const MavenFlat::Item& item = v->items[own().begin + i];
+    return {item.kind, item.text(), {v, level}};
+  }
+};
+
+template <class L>
+int cmp_null_of(const ItemOf<L>& item) {
+  switch (item.kind) {
+    case Kind::Int:
+      return item.text.empty() ? 0 : 1;
+    case Kind::Str: {
+      const std::optional<int> rank = qualifier_rank(item.text);
+      return rank ? cmp3(*rank, kReleaseRank) : 1;
+    }
+    case Kind::List:
+      for (std::size_t i = 0; i < item.list.size(); ++i)
+        if (const int r = cmp_null_of(item.list.at(i)); r != 0) return r;
+      return 0;
+  }
+  return 0;
+}
+
+template <class A, class B>
+int cmp_list_of(const A& a, const B& b);
+
+template <class A, class B>
+int cmp_item_of(const ItemOf<A>& a, const ItemOf<B>& b) {
   if (a.kind != b.kind) return cmp3(kind_order(a.kind), kind_order(b.kind));
   switch (a.kind) {
     case Kind::Int:  // digits without leading zeros: the longer is greater
@@ -53,7 +104,19 @@ int cmp_item(const MavenItem& a, const MavenItem& b) {
     case Kind::Str:
       return cmp_qualifier(a.text, b.text);
     case Kind::List:
-      return cmp_list(a.items, b.items);
+      return cmp_list_of(a.list, b.list);
+  }
+  return 0;
+}
+
+template <class A, class B>
+int cmp_list_of(const A& a, const B& b) {
+  const std::size_t n = std::max(a.size(), b.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const int r = i >= b.size()   ? cmp_null_of(a.at(i))
+                  : i >= a.size() ? -cmp_null_of(b.at(i))
+                                  : cmp_item_of(a.at(i), b.at(i));
+    if (r != 0) return r;
   }
   return 0;
 }
@@ -107,10 +170,10 @@ std::string MavenVersion::canonical() const {
   return out;
 }
 
-MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit) {
+std::string_view item_text(bool is_digit, std::string_view token, bool followed_by_digit) {
   if (is_digit) {
     token.remove_prefix(std::min(token.find_first_not_of('0'), token.size()));
-    return {Kind::Int, std::string(token), {}};
+    return token;
   }
   std::string_view q = token;
   if (followed_by_digit && token.size() == 1) {
@@ -122,7 +185,13 @@ MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_dig
   } else if (token == "cr") {
     q = "rc";
   }
-  return {Kind::Str, std::string(q), {}};
+  return q;
+}
+
+MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit) {
+  return {is_digit ? Kind::Int : Kind::Str,
+          std::string(item_text(is_digit, token, followed_by_digit)),
+          {}};
 }
 
 std::optional<int> qualifier_rank(std::string_view qualifier) {
@@ -195,31 +264,81 @@ std::expected<MavenVersion, std::string> parse_maven(std::string_view input) {
   return MavenVersion{std::move(items)};
 }
 
-int cmp_list(const std::vector<MavenItem>& a, const std::vector<MavenItem>& b) {
-  const std::size_t n = std::max(a.size(), b.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const int r = i >= b.size()   ? cmp_item_null(a[i])
-                  : i >= a.size() ? -cmp_item_null(b[i])
-                                  : cmp_item(a[i], b[i]);
-    if (r != 0) return r;
+// The walk of parse_maven over a short text, each opened list a new level.
+bool MavenFlat::read(std::string_view input) {
+  const std::string_view trimmed = trim(input);
+  if (trimmed.size() > kMaxText) return false;
+  for (std::size_t i = 0; i < trimmed.size(); ++i) {
+    if (static_cast<unsigned char>(trimmed[i]) >= 0x80) return false;
+    lowered[i] = to_lower(trimmed[i]);
   }
-  return 0;
+  const std::string_view text(lowered, trimmed.size());
+  std::size_t count = 0, depth = 0;  // items read; the innermost open list
+  levels[0] = {0, 0, false};
+  bool is_digit = false;
+  std::size_t start = 0;
+  auto open_list = [&] {
+    levels[++depth] = {static_cast<std::uint8_t>(count), 0, false};
+  };
+  auto top_empty = [&] { return count == levels[depth].begin; };
+  auto add = [&](bool digit, std::size_t end, bool followed_by_digit) {
+    const std::string_view t = item_text(digit, text.substr(start, end - start), followed_by_digit);
+    items[count++] = {t.data(), static_cast<std::uint8_t>(t.size()), digit ? Kind::Int : Kind::Str};
+  };
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '.' || c == '-') {
+      if (i == start)
+        items[count++] = {text.data(), 0, Kind::Int};
+      else
+        add(is_digit, i, false);
+      start = i + 1;
+      if (c == '-') open_list();
+    } else if (ombrel::is_digit(c)) {
+      if (!std::exchange(is_digit, true) && i > start) {  // letters to digits
+        if (!top_empty()) open_list();
+        add(false, i, true);
+        open_list();
+        start = i;
+      }
+    } else {
+      if (is_digit && i > start) {  // digits to letters
+        add(true, i, false);
+        open_list();
+        start = i;
+      }
+      is_digit = false;
+    }
+  }
+  if (start < text.size()) {
+    if (!is_digit && !top_empty()) open_list();
+    add(is_digit, text.size(), false);
+  }
+  // Innermost first, as normalize: the trailing null items go, and a list left empty goes
+  // from the list that holds it.
+  for (std::size_t k = depth + 1; k-- > 0;) {
+    Level& level = levels[k];
+    std::size_t n = (k == depth ? count : levels[k + 1].begin) - level.begin;
+    while (n > 0 && items[level.begin + n - 1].size == 0) --n;  // zero or a release qualifier
+    level.count = static_cast<std::uint8_t>(n);
+    level.nested = k < depth && (levels[k + 1].count > 0 || levels[k + 1].nested);
+  }
+  return true;
+}
+
+int cmp_list(const std::vector<MavenItem>& a, const std::vector<MavenItem>& b) {
+  return cmp_list_of(TreeList{&a}, TreeList{&b});
 }
 
 int cmp_item_null(const MavenItem& item) {
-  switch (item.kind) {
-    case Kind::Int:
-      return item.text.empty() ? 0 : 1;
-    case Kind::Str: {
-      const std::optional<int> rank = qualifier_rank(item.text);
-      return rank ? cmp3(*rank, kReleaseRank) : 1;
-    }
-    case Kind::List:
-      for (const MavenItem& i : item.items)
-        if (const int r = cmp_item_null(i); r != 0) return r;
-      return 0;
-  }
-  return 0;
+  return cmp_null_of(ItemOf<TreeList>{item.kind, item.text, {&item.items}});
+}
+
+int cmp_maven(const MavenView& a, const MavenView& b) {
+  const FlatList fa{a.flat, 0}, fb{b.flat, 0};
+  const TreeList ta{a.tree ? &a.tree->items : nullptr}, tb{b.tree ? &b.tree->items : nullptr};
+  if (a.flat) return b.flat ? cmp_list_of(fa, fb) : cmp_list_of(fa, tb);
+  return b.flat ? cmp_list_of(ta, fb) : cmp_list_of(ta, tb);
 }
 
 }  // namespace ombrel

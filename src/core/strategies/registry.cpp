@@ -24,6 +24,10 @@ std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRep
   return eco.strategy().compare_with_text(a, b);
 }
 
+std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text) {
+  return eco.strategy().check(text);
+}
+
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a) {
   return eco.strategy().order_prefix(a);
 }

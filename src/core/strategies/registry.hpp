@@ -76,6 +76,9 @@ class VersionStrategy {
   // either parse: nothing is copied out of the texts.
   virtual std::expected<int, std::string> compare_texts(std::string_view a,
                                                         std::string_view b) const = 0;
+  // Whether a text parses, with the parse's message when it does not, without keeping the
+  // parse (as compare_texts reads it).
+  virtual std::expected<void, std::string> check(std::string_view text) const = 0;
   // The order of a parse of this strategy against a text, likewise.
   virtual std::expected<int, std::string> compare_with_text(const ParsedRepr& a,
                                                             std::string_view b) const = 0;
@@ -105,18 +108,17 @@ std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
                                               std::string_view b);
 std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRepr& a,
                                                   std::string_view b);
+std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text);
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
 // Whether parses made under `a` have the form that `b`'s strategy reads.
 bool same_form(Ecosystem a, Ecosystem b);
 
-// The order of two versions, each parsed under its own ecosystem (`generic` is the generic parse
-// of the same text, `repr` its ecosystem's). Under one ecosystem it is that ecosystem's order;
-// across two the strategies' forms do not meet, but the generic parses always do.
-inline int compare_across(Ecosystem eco_a, const ParsedVersion& generic_a,
-                          const ParsedRepr& repr_a, Ecosystem eco_b,
-                          const ParsedVersion& generic_b, const ParsedRepr& repr_b) {
-  return eco_a == eco_b ? compare_for_ecosystem(eco_a, repr_a, repr_b)
-                        : cmp_generic(generic_a, generic_b);
+// The order of two texts that each parse under its own ecosystem. Under one ecosystem it is
+// that ecosystem's order; across two the strategies' forms do not meet, but the generic parses
+// always do.
+inline int compare_across(Ecosystem eco_a, std::string_view a, Ecosystem eco_b,
+                          std::string_view b) {
+  return compare_texts(eco_a == eco_b ? eco_a : Ecosystem(Ecosystem::Generic), a, b).value_or(0);
 }
 
 }  // namespace ombrel

@@ -156,24 +156,26 @@ struct Pep440Scheme {
   }
 };
 
-// Maven's item tree has no borrowed form: its local parse is the owned one.
+// Maven: a short ASCII text is read into a fixed buffer on the stack; a longer one, and a kept
+// version, have the item tree. The ordering reads either.
 struct MavenScheme {
   using Owned = MavenVersion;
-  using Local = MavenVersion;
+  struct Local {
+    MavenFlat flat;
+    std::optional<MavenVersion> tree;  // when the text is not one the buffer takes
+  };
   static Check parse(std::string_view text, Owned& out) {
     return scheme_detail::moved(parse_maven(text), out);
   }
   static Check parse_local(std::string_view text, Local& out) {
-    auto v = parse_maven(text);
-    if (!v) return failure(v);
-    out = std::move(*v);
-    return {};
+    if (out.flat.read(text)) return {};
+    return scheme_detail::moved(parse_maven(text), out.tree.emplace());
   }
-  static const MavenVersion& view(const Owned& v) { return v; }
-  static const MavenVersion& view(const Local& v, std::string_view) { return v; }
-  static int compare(const MavenVersion& a, const MavenVersion& b) {
-    return cmp_list(a.items, b.items);
+  static MavenView view(const Owned& v) { return {nullptr, &v}; }
+  static MavenView view(const Local& v, std::string_view) {
+    return v.tree ? MavenView{nullptr, &*v.tree} : MavenView{&v.flat, nullptr};
   }
+  static int compare(const MavenView& a, const MavenView& b) { return cmp_maven(a, b); }
   static OrderPrefix prefix(const Owned&) { return {}; }
   static std::string canonical(const Owned& v) { return v.canonical(); }
 };
@@ -256,6 +258,10 @@ class SchemeStrategy final : public VersionStrategy {
     if (auto ok = local(a, la); !ok) return failure(ok);
     if (auto ok = local(b, lb); !ok) return failure(ok);
     return Scheme::compare(Scheme::view(la, a), Scheme::view(lb, b));
+  }
+  Check check(std::string_view text) const override {
+    Local l;
+    return local(text, l);
   }
   std::expected<int, std::string> compare_with_text(const ParsedRepr& a,
                                                     std::string_view b) const override {

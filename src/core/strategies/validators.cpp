@@ -77,6 +77,10 @@ Check validate_maven(Ecosystem eco, std::string_view input) {
   if (auto ok = validate_digit_start(eco, input); !ok) return ok;
   const std::string_view t = trim(input);
   for (std::size_t i = 0; i < t.size();) {
+    if (static_cast<unsigned char>(t[i]) < 0x80) {  // ASCII numerals are the ordinary digits
+      ++i;
+      continue;
+    }
     const CodePoint c = decode_utf8(t, i);
     if (c.value >= 0x80 && is_numeric(c.value))
       return fail("Maven version contains a non-ASCII numeral '", t.substr(i, c.size), "': '",
