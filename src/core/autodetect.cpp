@@ -11,8 +11,8 @@ namespace ombrel {
 
 namespace {
 
-// The lower-case text with the set of ASCII bytes in it: a rule looks for a mark only where
-// the mark's first byte occurs, so that most rules cost one test on most texts.
+// The lower-case text with the set of ASCII bytes in it: a rule looks for a mark only in a
+// text that has every byte of it, so that most rules cost a few tests on most texts.
 class Lowered {
  public:
   explicit Lowered(std::string_view text) {
@@ -42,7 +42,9 @@ class Lowered {
 };
 
 bool contains(const Lowered& s, std::string_view needle) {
-  return s.has(needle[0]) && s.v.find(needle) != std::string_view::npos;
+  for (char c : needle)
+    if (!s.has(c)) return false;
+  return s.v.find(needle) != std::string_view::npos;
 }
 
 bool contains_any(const Lowered& s, std::initializer_list<std::string_view> needles) {

@@ -267,29 +267,33 @@ std::expected<MavenVersion, std::string> parse_maven(std::string_view input) {
 // The walk of parse_maven over a short text, each opened list a new level.
 bool MavenFlat::read(std::string_view input) {
   const std::string_view trimmed = trim(input);
-  if (trimmed.size() > kMaxText) return false;
-  for (std::size_t i = 0; i < trimmed.size(); ++i) {
-    if (static_cast<unsigned char>(trimmed[i]) >= 0x80) return false;
-    lowered[i] = to_lower(trimmed[i]);
-  }
-  const std::string_view text(lowered, trimmed.size());
+  const std::size_t size = trimmed.size();
+  if (size > kMaxText) return false;
   std::size_t count = 0, depth = 0;  // items read; the innermost open list
   levels[0] = {0, 0, false};
   bool is_digit = false;
   std::size_t start = 0;
-  auto open_list = [&] {
-    levels[++depth] = {static_cast<std::uint8_t>(count), 0, false};
-  };
+  auto open_list = [&] { levels[++depth] = {static_cast<std::uint8_t>(count), 0, false}; };
   auto top_empty = [&] { return count == levels[depth].begin; };
   auto add = [&](bool digit, std::size_t end, bool followed_by_digit) {
-    const std::string_view t = item_text(digit, text.substr(start, end - start), followed_by_digit);
-    items[count++] = {t.data(), static_cast<std::uint8_t>(t.size()), digit ? Kind::Int : Kind::Str};
+    const char* p = lowered + start;
+    std::size_t n = end - start;
+    if (digit) {
+      while (n > 0 && *p == '0') ++p, --n;  // as item_text: the digits without leading zeros
+    } else {
+      const std::string_view q = item_text(false, {p, n}, followed_by_digit);
+      p = q.data(), n = q.size();
+    }
+    items[count++] = {p, static_cast<std::uint8_t>(n), digit ? Kind::Int : Kind::Str};
   };
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
+  // The walk lowers each byte as it reads it, and leaves a text that is not ASCII to the tree.
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = to_lower(trimmed[i]);
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+    lowered[i] = c;
     if (c == '.' || c == '-') {
       if (i == start)
-        items[count++] = {text.data(), 0, Kind::Int};
+        items[count++] = {lowered, 0, Kind::Int};
       else
         add(is_digit, i, false);
       start = i + 1;
@@ -310,18 +314,20 @@ bool MavenFlat::read(std::string_view input) {
       is_digit = false;
     }
   }
-  if (start < text.size()) {
+  if (start < size) {
     if (!is_digit && !top_empty()) open_list();
-    add(is_digit, text.size(), false);
+    add(is_digit, size, false);
   }
   // Innermost first, as normalize: the trailing null items go, and a list left empty goes
   // from the list that holds it.
+  bool nested = false;
   for (std::size_t k = depth + 1; k-- > 0;) {
     Level& level = levels[k];
     std::size_t n = (k == depth ? count : levels[k + 1].begin) - level.begin;
     while (n > 0 && items[level.begin + n - 1].size == 0) --n;  // zero or a release qualifier
     level.count = static_cast<std::uint8_t>(n);
-    level.nested = k < depth && (levels[k + 1].count > 0 || levels[k + 1].nested);
+    level.nested = nested;
+    nested = n > 0 || nested;
   }
   return true;
 }
