@@ -37,11 +37,15 @@ PyObject* wrap(std::string_view raw, Ecosystem eco) {
     heap = static_cast<char*>(PyMem_Malloc(raw.size()));
     if (!heap) return PyErr_NoMemory();
   }
-  PyObject* obj = PyType_GenericAlloc(version_type, 0);  // takes a reference to the type
-  if (!obj) {
+  // Every field is set below, so the memory is not cleared first; the class is not a
+  // container of objects, so it needs none of the collector's bookkeeping either.
+  void* memory = PyObject_Malloc(sizeof(VersionObject));
+  if (!memory) {
     PyMem_Free(heap);
-    return nullptr;
+    return PyErr_NoMemory();
   }
+  // Takes a reference to the class, which dealloc gives back.
+  PyObject* obj = PyObject_Init(static_cast<PyObject*>(memory), version_type);
   VersionObject* v = as_version(obj);
   v->hash = -1;
   v->size = raw.size();
@@ -55,7 +59,7 @@ void version_dealloc(PyObject* self) {
   VersionObject* v = as_version(self);
   if (v->size > VersionObject::kInlineText) PyMem_Free(v->heap_text);
   PyTypeObject* type = Py_TYPE(self);
-  reinterpret_cast<freefunc>(PyType_GetSlot(type, Py_tp_free))(self);
+  PyObject_Free(self);  // as wrap allocated it
   Py_DECREF(type);
 }
 
