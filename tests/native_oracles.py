@@ -232,6 +232,55 @@ def composer_verdicts(cases):
     return line_verdicts(["php", "-r", COMPOSER_SCRIPT], [(r.replace("\n", "\\n"), vs) for r, vs in cases], "php")
 
 
+MASTERMINDS = "/usr/share/gocode/src/github.com/Masterminds/semver"
+
+GO_PROGRAM = """package main
+
+import (
+	"bufio"
+	"os"
+	"strings"
+
+	"github.com/Masterminds/semver"
+)
+
+func main() {
+	in := bufio.NewScanner(os.Stdin)
+	in.Buffer(make([]byte, 1<<20), 1<<26)
+	out := bufio.NewWriter(os.Stdout)
+	defer out.Flush()
+	for in.Scan() {
+		parts := strings.Split(in.Text(), "\\t")
+		c, err := semver.NewConstraint(parts[0])
+		if err != nil {
+			out.WriteString("E\\n")
+			continue
+		}
+		for _, v := range parts[1:] {
+			if c.Check(semver.MustParse(v)) {
+				out.WriteByte('1')
+			} else {
+				out.WriteByte('0')
+			}
+		}
+		out.WriteByte('\\n')
+	}
+}
+"""
+
+
+def masterminds_verdicts(cases, tmp_path):
+    """Masterminds/semver's Constraints.Check (Debian's Go package, the one Helm builds with) for
+    each (constraint, versions): None when it refuses the constraint."""
+    if not shutil.which("go") or not os.path.isdir(MASTERMINDS):
+        pytest.skip("go or Debian's Masterminds/semver is not installed")
+    (tmp_path / "main.go").write_text(GO_PROGRAM)
+    env = dict(os.environ, GO111MODULE="off", GOPATH="/usr/share/gocode", GOCACHE=str(tmp_path / "cache"))
+    subprocess.run(["go", "build", "-o", str(tmp_path / "check"), str(tmp_path / "main.go")], env=env,
+                   check=True, capture_output=True)
+    return line_verdicts([str(tmp_path / "check")], cases, "Masterminds/semver")
+
+
 def ruby_verdicts(cases):
     return line_verdicts(["ruby", "-e", RUBY_SCRIPT], cases, "ruby")
 

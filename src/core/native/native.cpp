@@ -34,6 +34,10 @@ bool admits_prerelease(Ecosystem eco, PrePolicy policy, const NativeList& list,
       for (const NativeComparator& c : list)
         if (c.names_prerelease && c.op == Op::Eq && !c.rule) return true;
       return false;
+    case PrePolicy::AnyNamed:
+      for (const NativeComparator& c : list)
+        if (c.names_prerelease) return true;
+      return false;
   }
   return false;
 }

@@ -23,6 +23,7 @@ enum class PrePolicy : std::uint8_t {
   SameRelease,  // npm, cargo: a pre-release meets a comparator list only when one of its
                 // comparators names a pre-release of the same major.minor.patch
   ExactOnly,    // terraform: a pre-release meets a list only through an `=` comparator naming it
+  AnyNamed,     // helm: a pre-release meets a list only when one of its comparators names one
 };
 
 struct NativeComparator;
@@ -137,6 +138,11 @@ std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op
                                                                std::string_view text);
 // The interval `c.op c.bound` as a set, for rules whose nearest set is their interval.
 VersionSet native_interval(Ecosystem eco, const NativeComparator& c);
+// `op` (Lt or Ge) on the first pre-release of `release` (`<2.0.0-0`), decided exactly; its set
+// is written on `release` itself (`<2.0.0`), as advisories write these bounds: the two differ
+// only on the release's own pre-releases. `<0.0.0-0` holds nothing.
+std::expected<NativeComparator, std::string> first_prerelease_edge(Ecosystem eco, Op op,
+                                                                   std::string_view release);
 // Whether a comparison result (-1, 0, 1 of version against bound) meets `op`.
 bool op_holds(Op op, int cmp);
 // Whether `version`, a parse under `eco`, is a pre-release in the ecosystem's reading.

@@ -404,19 +404,23 @@ bool is_gte0(std::string_view t) {
   return i == t.size();
 }
 
-// `<X-0`, which node-semver writes to keep X's pre-releases out, is decided exactly; its set
-// is written `<X` (and `<0.0.0-0` holds nothing), as advisories write these ranges: the two
-// differ only on X's pre-releases, which the pre-release rule keeps out anyway.
-bool below_first_prerelease(Ecosystem eco, const NativeComparator& c, std::string_view,
-                            const ParsedRepr& version) {
-  return compare_for_ecosystem(eco, version, c.bound.parsed) < 0;
+// node-semver writes `<X-0` to keep X's pre-releases out; helm's partial versions give both
+// ends of that kind.
+bool past_edge(Ecosystem eco, const NativeComparator& c, std::string_view,
+               const ParsedRepr& version) {
+  return op_holds(c.op, compare_for_ecosystem(eco, version, c.bound.parsed));
 }
-VersionSet below_release(Ecosystem eco, const NativeComparator& c) {
-  if (c.extra.text == "0.0.0") return VersionSet(eco);
+VersionSet on_release(Ecosystem eco, const NativeComparator& c) {
+  using End = VersionSet::End;
+  if (c.op == Op::Lt && c.extra.text == "0.0.0") return VersionSet(eco);
   std::vector<SetVersion> versions(1, c.extra);
-  return VersionSet::build(eco, std::move(versions), {{{}, {0, false}}});
+  VersionSet::Span span;
+  if (c.op == Op::Lt) span.upper = End{0, false};
+  else span.lower = End{0, true};
+  return VersionSet::build(eco, std::move(versions), {span});
 }
-constexpr NativeRule kBelowFirstPrerelease{below_first_prerelease, below_release};
+constexpr NativeRule kFirstPrereleaseEdge{past_edge, on_release};
+
 // A final comparator: an operator and a full version (`v` allowed, build ignored).
 std::expected<std::optional<NativeComparator>, std::string> read_comparator(
     Ecosystem eco, std::string_view text, std::string_view token) {
@@ -442,12 +446,10 @@ std::expected<std::optional<NativeComparator>, std::string> read_comparator(
                   : op == "<=" ? Op::Le : Op::Eq;
   std::string bound = cat({p->major, ".", p->minor, ".", p->patch});
   if (!p->pre.empty()) bound = cat({bound, "-", p->pre});
-  auto c = native_comparator(eco, kind, bound);
+  auto c = kind == Op::Lt && p->pre == "0"
+               ? first_prerelease_edge(eco, kind, bound.substr(0, bound.size() - 2))
+               : native_comparator(eco, kind, bound);
   if (!c) return std::unexpected(std::move(c.error()));
-  if (kind == Op::Lt && p->pre == "0") {
-    if (auto ok = c->extra.read(eco, bound.substr(0, bound.size() - 2)); !ok) return failure(ok);
-    c->rule = &kBelowFirstPrerelease;
-  }
   return std::optional<NativeComparator>(std::move(*c));
 }
 
@@ -482,6 +484,15 @@ std::expected<NativeList, std::string> read_part(Ecosystem eco, std::string_view
 }
 
 }  // namespace
+
+std::expected<NativeComparator, std::string> first_prerelease_edge(Ecosystem eco, Op op,
+                                                                   std::string_view release) {
+  auto c = native_comparator(eco, op, message(release, "-0"));
+  if (!c) return c;
+  if (auto ok = c->extra.read(eco, release); !ok) return failure(ok);
+  c->rule = &kFirstPrereleaseEdge;
+  return c;
+}
 
 std::expected<NativeConstraint, std::string> parse_native_npm(Ecosystem eco,
                                                               std::string_view text) {

@@ -1,0 +1,173 @@
+import random
+
+import pytest
+from conftest import raises, within
+from native_oracles import around, check_answers, check_round_trip, masterminds_verdicts
+
+from ombrel import native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        ("1.2", ["1.2.0", "1.2.9"], ["1.3.0", "1.1.9"]),
+        ("=1.2.3", ["1.2.3", "1.2.3+b.1"], ["1.2.4"]),
+        ("v1.2.3+meta", ["1.2.3"], ["1.2.2"]),
+        ("01.2.3", ["1.2.3"], ["1.2.4"]),  # leading zeros read as Masterminds reads them
+        ("^1.2.3", ["1.9.0"], ["2.0.0", "1.2.2", "1.5.0-rc.1"]),
+        ("^0.2.3", ["0.2.9"], ["0.3.0"]),
+        ("^0.0.3", ["0.0.3"], ["0.0.4"]),
+        ("^0.0", ["0.0.9"], ["0.1.0"]),
+        ("^0", ["0.9.0"], ["1.0.0"]),
+        ("^*", ["0.0.0"], ["0.0.1", "1.0.0"]),  # `^` keeps every number written as 0, even x's
+        ("~1.2.3", ["1.2.9"], ["1.3.0"]),
+        ("~> 1", ["1.9.0"], ["2.0.0"]),
+        ("~0.0.0", ["0.0.0", "9.0.0"], []),
+        ("~0.0", ["0.0.5"], ["0.1.0"]),
+        ("1.2.x", ["1.2.7"], ["1.3.0"]),
+        ("1.*", ["1.0.0", "1.99.0"], ["2.0.0"]),
+        ("*", ["0.0.0", "9.9.9"], ["1.0.0-rc.1"]),
+        ("x.1.2", ["0.0.0", "5.0.0"], []),
+        (">1.2", ["1.3.0"], ["1.2.9"]),
+        (">1", ["2.0.0"], ["1.9.9"]),
+        (">*", ["0.0.1"], ["0.0.0"]),
+        (">=1.2.x", ["1.2.0"], ["1.1.9"]),
+        ("<1.2", ["1.1.9"], ["1.2.0"]),
+        ("<=1.2", ["1.2.9"], ["1.3.0"]),
+        ("<=2.x", ["2.9.0"], ["3.0.0"]),
+        ("=<1.2.3", ["1.2.3"], ["1.2.4"]),
+        ("<=*", ["0.0.9"], ["0.1.0"]),
+        ("!=1.2.3", ["1.2.4"], ["1.2.3", "1.2.4-beta"]),
+        ("!=1.x", ["2.0.0", "0.9.0"], ["1.5.0"]),
+        ("!=1.2.x", ["1.3.0"], ["1.2.5"]),
+        ("!=*", ["1.0.0"], ["0.0.0"]),
+        ("1.2 - 1.4.5", ["1.2.0", "1.4.5"], ["1.4.6", "1.1.9"]),
+        ("2.3.4 - 4.5", ["4.5.9"], ["4.6.0"]),
+        (">= 1.2, < 3.0.0 || >= 4.2.3", ["2.0.0", "4.2.3"], ["3.5.0"]),
+        (">=1.0 <2.0,!=1.5.0", ["1.4.0"], ["1.5.0", "2.0.0"]),
+        ("1 - 2||3", ["2.5.0", "3.0.0"], ["4.0.0"]),  # the range's pattern takes the `||3`
+        (">=1.0, 1 - 2", ["2.9.0"], ["3.0.0"]),
+        ("1 - 2 3", ["23.0.0"], ["24.0.0"]),  # the white space around a range goes with it
+        # A pre-release in one comparator lets pre-releases of any release into its alternative.
+        ("^1.2.3-alpha", ["1.2.3-beta", "1.8.9-alpha"], ["1.2.3-0", "2.0.0-0"]),
+        (">=1.0.0-0 <2.0.0", ["1.5.0-rc.1", "2.0.0-0"], ["2.0.0"]),
+        (">=1.0.0-0 <2.0.0 || 3.x", ["1.5.0-rc.1"], ["3.1.0-rc.1"]),
+        ("~1.2.3-beta", ["1.2.5-alpha"], ["1.3.0-alpha", "1.2.3-alpha"]),
+        ("!=1.2.x, >=1.0.0-0", ["1.2.5-beta", "1.3.0-a"], ["1.2.5"]),
+        ("!=1.2.x-beta", ["1.2.5", "1.2.5-alpha"], ["1.2.5-beta"]),
+        ("!=1.x-beta", ["2.0.0-a"], ["1.5.5-beta", "1.0.0"]),
+    ],
+)
+def test_helm_constraints(constraint, yes, no):
+    check_answers("helm", constraint, yes, no)
+
+
+@pytest.mark.parametrize(
+    "constraint, why",
+    [
+        ("", "improper constraint ''"),
+        ("1.2 ||", "improper constraint ''"),
+        ("> =1.2", "improper constraint '> =1.2'"),
+        ("==1.2", "improper constraint '==1.2'"),
+        (">=1.0<2.0", "improper constraint '>=1.0<2.0'"),
+        ("1.2.3.4", "improper constraint '1.2.3.4'"),
+        ("1,", "improper constraint '1,'"),
+        ("1.0 1 - 2", "improper constraint '1.0>= 1, <= 2'"),  # the range swallows the space
+        ("1 ||2 - 3", "improper constraint '1>='"),
+        ("\u00e91.2", "improper constraint '\u00e91.2'"),
+        ("1 | 2", "invalid version '|'"),
+        ("1x.2", "invalid version '1x.2'"),
+        ("18446744073709551616", "invalid version '18446744073709551616'"),
+    ],
+)
+def test_helm_refusals_quote_the_text(constraint, why):
+    raises(ValueError, f"invalid Helm constraint '{constraint}'; {why}", native_satisfies, "1.0.0", constraint, "helm")
+
+
+@pytest.mark.parametrize(
+    "constraint, vers",
+    [
+        ("^1.2.3", ">=1.2.3|<2.0.0"), ("~1.2", ">=1.2.0|<1.3.0"), (">1.2", ">=1.3.0"),
+        ("<=1.2", "<1.3.0"), ("!=1.x", "<1.0.0|>=2.0.0"), ("!=1.2.x", "<1.2.0|>=1.3.0"),
+        ("!=1.2.x-rc", "*"), ("1.2 - 2.3.4", ">=1.2.0|<=2.3.4"), ("*", ">=0.0.0"),
+        ("^18446744073709551615", ">=18446744073709551615.0.0"), (">18446744073709551615.x", None),
+    ],
+)
+def test_helm_constraints_as_vers(constraint, vers):
+    assert vers_from_native("helm", constraint) == ("vers:helm/" + vers if vers else "vers:none/*")
+
+
+def test_versions_helm_cannot_read_raise_its_own_message():
+    raises(ValueError, "Expected 3 parts, got 2", native_satisfies, "1.2", "*", "helm")
+
+
+def generated(seed, count, pre):
+    """Constraints in Masterminds' shapes; with `pre`, every comparator names a pre-release, so
+    that Masterminds' rules before and after v3.4 (per comparator, per alternative) agree."""
+    rng = random.Random(seed)
+
+    def version():
+        parts = [rng.choice("0 1 2 10 x * X".split()[: 4 if rng.random() < 0.7 else 7])]
+        parts += [rng.choice(["0", "1", "2", "x", "*"]) for _ in range(rng.randint(0, 2))]
+        text = rng.choice(["", "", "v"]) + ".".join(parts)
+        if pre:
+            text += rng.choice(["-0", "-beta.1", "-rc.2"])
+        return text + rng.choice(["", "", "", "+b.5"])
+
+    def comparator():
+        op = rng.choice(["", "", "=", "!=", ">", ">=", "=>", "<", "<=", "=<", "^", "~", "~>"])
+        return op + rng.choice(["", "", " "]) + version()
+
+    def alternative():
+        if rng.random() < 0.2:
+            return f"{version()} - {version()}"
+        return rng.choice([" ", ", ", ","]).join(comparator() for _ in range(rng.randint(1, 3)))
+
+    return [rng.choice([" || ", "||"]).join(alternative() for _ in range(rng.randint(1, 3)))
+            for _ in range(count)]
+
+
+ODD = ["", " ", "*", "^*", "~*", "<*", ">x", "!=*", "1 - 2 - 3", "1.2.3foo", "~ 1.2", "> = 1.2", "==1",
+       "1 | 2", "*.|", "1.x.|", "1.0 1 - 2", "1 ||2 - 3", "1 - 2||3", "=>1.2", "=<1.2", "1.2.3.4", "1,",
+       "1.0-beta||v2 - 3", ">=1.0, 1 - 2", "1 - 2 >=0", "1 - 2 3", "1 - 2 ,3", "1 - 2.x.3||4.x", "18446744073709551615", "^18446744073709551615"]
+
+
+def test_agrees_with_masterminds(tmp_path):
+    cases, releases = [], []
+    for r in generated(1616, 700, False) + ODD:
+        releases.append(r not in ODD)
+        cases.append([r, around(r, [""])])
+    for r in generated(1617, 500, True):
+        releases.append(False)
+        cases.append([r, around(r, ["", "-0", "-alpha", "-beta.1", "-rc.3"])])
+    verdicts = masterminds_verdicts(cases, tmp_path)
+    for (r, versions), answer, release_only in zip(cases, verdicts, releases):
+        if answer is None:
+            with pytest.raises(ValueError, match="^invalid Helm constraint"):
+                native_satisfies("1.0.0", r, "helm")
+            continue
+        got = [native_satisfies(v, r, "helm") for v in versions]
+        assert got == answer, (r, [v for v, a, b in zip(versions, answer, got) if a != b])
+        check_round_trip("helm", r, [v for v in versions if "-" not in v])
+        if release_only:  # and no pre-release gets in
+            assert not any(native_satisfies(v + "-rc.1", r, "helm") for v in versions), r
+
+
+@pytest.mark.parametrize(
+    "constraint",
+    [
+        ">=1.0.0 " * 1_250_000,  # 10 MB
+        " || ".join(f"^1.{i}" for i in range(100_000)),
+        "1-" * 5_000_000 + "1.. - 2",  # one long word before a dash, tried from every number
+        "1 - " * 2_500_000,
+        "(" * 10_000_000,
+    ],
+    ids=["10 MB", "100,000 alternatives", "long word", "many ranges", "brackets"],
+)
+def test_hostile_helm_constraints_take_linear_time(constraint):
+    with within(20):
+        try:
+            native_satisfies("1.5.0", constraint, "helm")
+            vers_from_native("helm", constraint)
+        except ValueError:
+            pass
