@@ -52,6 +52,37 @@ std::string bumped(std::span<const std::string_view> nums, std::size_t keep, std
   return out;
 }
 
+std::string past_prefix(std::string_view bound) {
+  std::size_t b = bound.size();
+  while (b > 0 && is_digit(bound[b - 1])) --b;
+  std::string out(bound);
+  if (b == bound.size()) return out;
+  std::size_t i = out.size();  // the width kept: 1.09 to 1.10
+  while (i > b && out[i - 1] == '9') out[--i] = '0';
+  if (i == b) out.insert(out.begin() + b, '1');
+  else ++out[i - 1];
+  return out;
+}
+
+void set_prefix_end(Ecosystem eco, NativeComparator& c, std::string_view prefix) {
+  const std::string past = past_prefix(prefix);
+  if (past != prefix)
+    if (auto ok = c.extra.read(eco, past); !ok) c.extra.text.clear();
+}
+
+VersionSet prefix_set(Ecosystem eco, const NativeComparator& c, bool from_bound) {
+  using End = VersionSet::End;
+  std::vector<SetVersion> versions{c.bound};
+  VersionSet::Span span;
+  if (from_bound) span.lower = End{0, true};
+  span.upper = End{0, true};
+  if (!c.extra.text.empty()) {
+    versions.push_back(c.extra);
+    span.upper = End{1, false};
+  }
+  return VersionSet::build(eco, std::move(versions), {span});
+}
+
 std::vector<std::string_view> leading_numbers(std::string_view s) {
   std::vector<std::string_view> out;
   std::size_t i = 0;

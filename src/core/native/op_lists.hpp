@@ -47,6 +47,18 @@ std::string increment_decimal(std::string_view digits);
 // of them plus one, padded with ".0" up to `width` numbers.
 std::string bumped(std::span<const std::string_view> nums, std::size_t keep, std::size_t width);
 
+// The first version past every one that starts with `bound`'s components, its last number
+// plus one (1.4 to 1.5); `bound` itself when it does not end in a number.
+std::string past_prefix(std::string_view bound);
+
+// Sets `c.extra` to past_prefix(prefix), left empty when that is `prefix` itself or the
+// ecosystem cannot read it.
+void set_prefix_end(Ecosystem eco, NativeComparator& c, std::string_view prefix);
+
+// The versions from `c.bound` (from below when not `from_bound`) to `c.extra` (open), or
+// through the bound when `c.extra` is empty: a prefix match's nearest interval.
+VersionSet prefix_set(Ecosystem eco, const NativeComparator& c, bool from_bound);
+
 // Runs of digits split on dots from the start of `s`, as long as they go.
 std::vector<std::string_view> leading_numbers(std::string_view s);
 

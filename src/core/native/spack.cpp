@@ -7,7 +7,7 @@
 
 #include "../message.hpp"
 #include "../text.hpp"
-#include "native.hpp"
+#include "op_lists.hpp"
 
 namespace ombrel {
 
@@ -23,20 +23,6 @@ bool starts_components(std::string_view text, std::string_view prefix) {
   return is_separator(next) || is_separator(last) || is_digit(next) != is_digit(last);
 }
 
-// 1.4 to 1.5: the first version past every one that starts with the bound's components.
-std::string past_prefix(std::string_view bound) {
-  std::size_t b = bound.size();
-  while (b > 0 && is_digit(bound[b - 1])) --b;
-  std::string out(bound.substr(0, b));
-  if (b == bound.size()) return out;  // no trailing number: nothing to bump
-  std::string digits(bound.substr(b));
-  std::size_t i = digits.size();
-  while (i > 0 && digits[i - 1] == '9') digits[--i] = '0';
-  if (i == 0) digits.insert(digits.begin(), '1');
-  else ++digits[i - 1];
-  return out + digits;
-}
-
 bool prefix_test(Ecosystem eco, const NativeComparator& c, std::string_view text,
                  const ParsedRepr& version) {
   const int r = compare_for_ecosystem(eco, version, c.bound.parsed);
@@ -45,19 +31,7 @@ bool prefix_test(Ecosystem eco, const NativeComparator& c, std::string_view text
 }
 
 VersionSet prefix_nearest(Ecosystem eco, const NativeComparator& c) {
-  using End = VersionSet::End;
-  if (c.extra.text.empty()) {  // no trailing number: the bound itself
-    std::vector<SetVersion> versions(1, c.bound);
-    VersionSet::Span span;
-    if (c.op == Op::Eq) span.lower = End{0, true};
-    span.upper = End{0, true};
-    return VersionSet::build(eco, std::move(versions), {span});
-  }
-  std::vector<SetVersion> versions{c.bound, c.extra};
-  VersionSet::Span span;
-  if (c.op == Op::Eq) span.lower = End{0, true};
-  span.upper = End{1, false};
-  return VersionSet::build(eco, std::move(versions), {span});
+  return prefix_set(eco, c, c.op == Op::Eq);
 }
 
 // Eq: the versions the bound is a prefix of; Le: those and every version below.
@@ -68,9 +42,7 @@ std::expected<NativeComparator, std::string> prefix_comparator(Ecosystem eco, Op
   auto c = native_comparator(eco, op, text);
   if (!c) return c;
   c->rule = &kPrefix;
-  const std::string past = past_prefix(text);
-  if (past.size() > 0 && past != text)
-    if (auto ok = c->extra.read(eco, past); !ok) c->extra.text.clear();
+  set_prefix_end(eco, *c, text);
   return c;
 }
 

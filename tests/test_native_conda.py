@@ -1,0 +1,138 @@
+import random
+
+import pytest
+from conftest import raises, within
+from native_oracles import around, check_answers, check_round_trip
+
+from ombrel import native_satisfies, vers_from_native
+
+
+@pytest.mark.parametrize(
+    "constraint, yes, no",
+    [
+        ("1.2", ["1.2", "1.2.0", "1.2.5", "1.02.7", "1.2.dev1", "1.2_3"], ["1.20", "1.2a", "1.3", "1.1.9"]),
+        ("1.2.*", ["1.2.5"], ["1.3", "1.20"]),
+        ("1.2*", ["1.2.4"], ["1.20"]),
+        ("=1.2", ["1.2.5"], ["1.3"]),
+        ("=1.2.*", ["1.2.5"], ["1.3"]),
+        ("1.2.0.*", ["1.2", "1.2.0.4"], ["1.2.1"]),  # a missing component is 0
+        ("*", ["0", "9.9"], []),
+        ("==1.2", ["1.2", "1.2.0"], ["1.2.1"]),
+        ("==1.2.*", ["1.2"], ["1.2.1"]),  # `.*` on a comparison is ignored, as conda ignores it
+        ("!=1.2", ["1.3"], ["1.2.0"]),
+        ("!=1.2.*", ["1.3", "1.20"], ["1.2.5", "1.2"]),
+        ("<1.2", ["1.1.9"], ["1.2"]),
+        ("<=1.2", ["1.2.0"], ["1.2.1"]),
+        (">1.2", ["1.2.1"], ["1.2.0"]),
+        (">=1.2.*", ["1.2"], ["1.1"]),
+        ("~=1.2.3", ["1.2.3", "1.2.9"], ["1.3", "1.2.2"]),
+        ("~=1.2", ["1.9"], ["2.0", "1.1"]),
+        (">=1.0,<2.0", ["1.0", "1.9.9"], ["2.0", "0.9"]),
+        (">=1.0,<2.0|>3", ["1.5", "3.1"], ["2.5", "3"]),
+        ("1.2|1.4", ["1.2.3", "1.4.0"], ["1.3"]),
+        ("(>=1,<2)|(>=3,<4),!=3.5", ["1.5", "3.6"], ["3.5", "2.5"]),
+        ("((1.2|1.4),>=1.2.5)", ["1.2.5", "1.4.0"], ["1.2.1", "1.3"]),
+        (">= 1.0 , < 2", ["1.5"], ["2.1"]),  # white space by an operator or a comma goes
+        ("1!2.0", ["1!2.0.1"], ["2.0"]),
+        ("1.2+x", ["1.2+x.1", "1.2.0+x"], ["1.2", "1.2+y"]),
+    ],
+)
+def test_conda_constraints(constraint, yes, no):
+    check_answers("conda", constraint, yes, no)
+
+
+@pytest.mark.parametrize(
+    "constraint, why",
+    [
+        ("", "empty constraint"),
+        ("  ", "empty constraint"),
+        ("1.2 3", "white space inside a version"),
+        ("1.2|", "a comparator is missing"),
+        (",1.2", "a comparator is missing"),
+        ("()", "a comparator is missing"),
+        ("(1.2", "unbalanced brackets"),
+        ("1.2)", "unbalanced brackets"),
+        ("(1.2)(1.3)", "a bracket follows a comparator without ',' or '|'"),
+        ("(1.2)1.3", "a comparator follows a bracket without ',' or '|'"),
+        ("=>1.2", "invalid operator in '=>1.2'"),
+        ("~1.2", "invalid operator in '~1.2'"),
+        ("~=1.2.*", "invalid operator with '.*' in '~=1.2.*'"),
+        ("~=1", "'~=' needs a version of two components or more in '~=1'"),
+        (">=", "no version in '>='"),
+        ("1.*.2", "invalid version in '1.*.2'"),
+        ("1.2=py_0", "invalid version in '1.2=py_0'"),
+        ("\u00e91.2", "invalid version in '\u00e91.2'"),
+        ("^1\\.2.*$", "'^1\\.2.*$' is a regular expression, which is not read"),
+        ("(" * 1001 + "1" + ")" * 1001, "brackets nested deeper than 1000"),
+    ],
+)
+def test_conda_refusals_quote_the_text(constraint, why):
+    raises(ValueError, f"invalid Conda constraint '{constraint}'; {why}", native_satisfies, "1.0", constraint, "conda")
+
+
+@pytest.mark.parametrize(
+    "constraint, vers",
+    [
+        ("1.2", ">=1.2|<1.3"), ("1.9.*", ">=1.9|<1.10"), ("!=1.2.*", "<1.2|>=1.3"), ("~=1.2.3", ">=1.2.3|<1.3"),
+        (">=1.0,<2.0|>3", ">=1.0|<2.0|>3"), ("1.2a", "1.2a"), ("*", "*"),
+    ],
+)
+def test_conda_constraints_as_vers(constraint, vers):
+    assert vers_from_native("conda", constraint) == "vers:conda/" + vers
+
+
+def test_versions_conda_cannot_read_raise_its_own_message():
+    with pytest.raises(ValueError, match="Conda"):
+        native_satisfies("x1.2", "1.2", "conda")
+    with pytest.raises(ValueError, match="Conda"):
+        vers_from_native("conda", ">=")
+
+
+def generated(seed, count):
+    rng = random.Random(seed)
+
+    def version():
+        return ".".join(str(rng.choice([0, 1, 2, 9, 10])) for _ in range(rng.randint(1, 3)))
+
+    def item():
+        op = rng.choice(["", "", "=", "==", "!=", "<", "<=", ">", ">=", "~="])
+        v = version()
+        if op == "~=" and "." not in v:
+            v += ".0"
+        star = rng.random() < 0.3 and op in ("", "=", "!=", ">=")
+        return op + v + (".*" if star else "")
+
+    def term(depth=0):
+        parts = [item() if depth > 1 or rng.random() < 0.8 else "(" + expr(depth + 1) + ")"
+                 for _ in range(rng.randint(1, 3))]
+        return ",".join(parts)
+
+    def expr(depth=0):
+        return "|".join(term(depth) for _ in range(rng.randint(1, 3)))
+
+    return [expr() for _ in range(count)]
+
+
+def test_vers_text_holds_the_constraints_releases():
+    for r in generated(1618, 400):
+        check_round_trip("conda", r, around(r, [""], width=3) + around(r, [""], width=2))
+
+
+@pytest.mark.parametrize(
+    "constraint",
+    [
+        ">=1.0," * 1_700_000 + "<2",  # 10 MB
+        "|".join(f"1.{i}" for i in range(100_000)),
+        "(1|2)," * 100_000 + "3",  # lists multiply until the budget refuses
+        "(" * 1000 + "1" + ")" * 1000,
+        "1" * 10_000_000,
+    ],
+    ids=["10 MB", "100,000 alternatives", "products", "deep brackets", "long version"],
+)
+def test_hostile_conda_constraints_take_linear_time(constraint):
+    with within(20):
+        try:
+            native_satisfies("1.5", constraint, "conda")
+            vers_from_native("conda", constraint)
+        except ValueError:
+            pass
