@@ -34,17 +34,10 @@ bool pkgrel_test(Ecosystem eco, const NativeComparator& c, std::string_view text
   return op_holds(c.op, r);
 }
 
-VersionSet as_interval(Ecosystem eco, const NativeComparator& c) {
-  NativeComparator plain = c;
-  plain.rule = nullptr;
-  NativeConstraint one{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {{plain}}};
-  return one.to_set();
-}
-
 // A bound with a pkgrel against a version without one, and a bound without one against any
 // version; the VERS text keeps the plain interval of the bound.
-constexpr NativeRule kVersionHasNoPkgrel{pkgver_test, as_interval};
-constexpr NativeRule kBoundHasNoPkgrel{pkgrel_test, as_interval};
+constexpr NativeRule kVersionHasNoPkgrel{pkgver_test, relation_interval};
+constexpr NativeRule kBoundHasNoPkgrel{pkgrel_test, relation_interval};
 
 constexpr std::array<OpSpelling, 5> kPacmanOps{
     {{">=", Op::Ge}, {"<=", Op::Le}, {"=", Op::Eq}, {"<", Op::Lt}, {">", Op::Gt}}};
