@@ -1,4 +1,5 @@
 import random
+import re
 
 import pytest
 from conftest import raises, within
@@ -23,6 +24,12 @@ from ombrel import native_filter, native_satisfies, vers_from_native
         ("[,]", ["0", "99"], []),
         ("(1,2),", ["1.5"], ["2"]),
         ("[1.0.Final,1.0.SP1]", ["1.0", "1.0-sp1"], ["1.0.1"]),
+        # Bounds VersionRange reads that a Maven version here may not be: as Maven orders them
+        ("[]", ["0", "0.0"], ["0.5", "1"]),
+        ("[ RELEASE ]", ["0"], ["1"]),
+        ("[a,)", ["0.5", "1"], ["0"]),  # `a` is alpha, below every release
+        ("(,a]", ["0"], ["0.5", "1"]),
+        ("[][1,2]", ["0", "1.5"], ["0.5"]),
     ],
 )
 def test_maven_ranges(constraint, yes, no):
@@ -46,11 +53,11 @@ def test_maven_ranges(constraint, yes, no):
         ("[1,2)x", "text after the ranges is not a range"),
         ("[1,2],,[3,4]", "text after the ranges is not a range"),
         ("[1,2]]", "text after the ranges is not a range"),
-        ("[]", "empty Maven version"),  # a bound is read as Maven versions are read here
+        ("[\u0661]", "Maven version must start with a digit: '\u0661'"),  # Java's digits, not ours
     ],
 )
 def test_maven_refusals_quote_the_text(constraint, why):
-    if not why.startswith("empty"):
+    if not why.startswith("Maven"):
         why = f"invalid Maven range '{constraint}'; {why}"
     raises(ValueError, why, native_satisfies, "1.0", constraint, "maven")
 
@@ -66,7 +73,7 @@ def test_maven_filter_and_vers_text():
 def generated_ranges(seed, count):
     rng = random.Random(seed)
     pool = ["0", "1", "1.0", "1.0.0", "1.2", "1.2.3", "2", "2.0", "2.0-rc1", "2.0-SNAPSHOT", "1.0.Final",
-            "1.0-sp1", "3.1-alpha-2", "10", "1.2.3-1", "1-a", "1.0.0.0"]
+            "1.0-sp1", "3.1-alpha-2", "10", "1.2.3-1", "1-a", "1.0.0.0", "a", "RELEASE", "-", "x.1", ".5"]
 
     def restriction():
         if rng.random() < 0.15:
@@ -79,7 +86,8 @@ def generated_ranges(seed, count):
 
     out = [rng.choice([",", ", ", "", ","]).join(restriction() for _ in range(rng.randint(1, 3)))
            for _ in range(count)]
-    return out + ["", " ", "1.0", "[1.0", "[1,2]x", "[1,2,3]", "(1)", "(,)", "[1.0,2.0)]", "]"]
+    return out + ["", " ", "1.0", "[1.0", "[1,2]x", "[1,2,3]", "(1)", "(,)", "[1.0,2.0)]", "]", "[]", "[ ]", "[,]",
+                  "[-]", "[.]", "[1..2]", "[-1]", "[_]", "[,1.0-]", "[1,,2]", "[1,2][]", "[][1,2]", "(,]", "[1-]"]
 
 
 def test_agrees_with_maven_artifact(tmp_path):
@@ -96,7 +104,10 @@ def test_agrees_with_maven_artifact(tmp_path):
             continue
         got = [native_satisfies(v, r, "maven") for v in versions]
         assert got == answer, (r, [v for v, a, b in zip(versions, answer, got) if a != b])
-        check_round_trip("maven", r, versions)
+        # A bound a Maven version here may not be stays in the VERS text, which refuses it, and
+        # Maven's order is not transitive around such bounds, which intervals cannot follow.
+        if all(outcome(b, "[0,)", "maven") is not None for b in re.split(r"[][(),]", r) if b.strip()):
+            check_round_trip("maven", r, versions)
 
 
 def test_maven_hostile_texts_in_linear_time():

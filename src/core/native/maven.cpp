@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "../message.hpp"
+#include "../strategies/maven.hpp"
+#include "../strategies/validators.hpp"
 #include "native.hpp"
 
 namespace ombrel {
@@ -18,6 +20,24 @@ std::string_view java_trim(std::string_view s) {
   while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
   while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
   return s.substr(b, e - b);
+}
+
+// A bound as VersionRange reads it: any text, as Maven's ComparableVersion reads it, where
+// the Maven ecosystem's reader also asks for a leading digit (`[]`, `[a,b]`, `[RELEASE]`). A
+// bound that Maven holds equal to 0 is written 0; another keeps its text, which the VERS text
+// then carries. Non-ASCII numerals stay refused: Java reads them as digits, this reader does not.
+std::expected<NativeComparator, std::string> maven_bound(Ecosystem eco, Op op,
+                                                         std::string_view text) {
+  auto c = native_comparator(eco, op, text);
+  if (c || !validate_maven(eco, message("0", text))) return c;
+  auto parsed = parse_maven(text);
+  if (!parsed) return c;
+  NativeComparator out;
+  out.op = op;
+  const auto zero = parse_maven("0");
+  out.bound.text = zero && cmp_list(parsed->items, zero->items) == 0 ? "0" : std::string(text);
+  out.bound.parsed = std::move(*parsed);
+  return out;
 }
 
 struct Restriction {
@@ -39,7 +59,7 @@ std::expected<Restriction, std::string> restriction(Ecosystem eco, std::string_v
   if (comma == std::string_view::npos) {
     if (!lower_closed || !upper_closed)
       return bad(message("a single version must be in [], not '", spec, "'"));
-    auto c = native_comparator(eco, Op::Eq, inner);
+    auto c = maven_bound(eco, Op::Eq, inner);
     if (!c) return std::unexpected(std::move(c.error()));
     out.bounds.push_back(std::move(*c));
     out.lower = out.upper = &out.bounds.back().bound;
@@ -49,13 +69,13 @@ std::expected<Restriction, std::string> restriction(Ecosystem eco, std::string_v
   const std::string_view hi = java_trim(inner.substr(comma + 1));
   out.bounds.reserve(2);
   if (!lo.empty()) {
-    auto c = native_comparator(eco, lower_closed ? Op::Ge : Op::Gt, lo);
+    auto c = maven_bound(eco, lower_closed ? Op::Ge : Op::Gt, lo);
     if (!c) return std::unexpected(std::move(c.error()));
     out.bounds.push_back(std::move(*c));
     out.lower = &out.bounds.back().bound;
   }
   if (!hi.empty()) {
-    auto c = native_comparator(eco, upper_closed ? Op::Le : Op::Lt, hi);
+    auto c = maven_bound(eco, upper_closed ? Op::Le : Op::Lt, hi);
     if (!c) return std::unexpected(std::move(c.error()));
     out.bounds.push_back(std::move(*c));
     out.upper = &out.bounds.back().bound;
