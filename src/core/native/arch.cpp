@@ -36,8 +36,8 @@ bool pkgrel_test(Ecosystem eco, const NativeComparator& c, std::string_view text
 
 // A bound with a pkgrel against a version without one, and a bound without one against any
 // version; the VERS text keeps the plain interval of the bound.
-constexpr NativeRule kVersionHasNoPkgrel{pkgver_test, relation_interval};
-constexpr NativeRule kBoundHasNoPkgrel{pkgrel_test, relation_interval};
+constexpr NativeRule kVersionHasNoPkgrel{pkgver_test, native_interval};
+constexpr NativeRule kBoundHasNoPkgrel{pkgrel_test, native_interval};
 
 constexpr std::array<OpSpelling, 5> kPacmanOps{
     {{">=", Op::Ge}, {"<=", Op::Le}, {"=", Op::Eq}, {"<", Op::Lt}, {">", Op::Gt}}};

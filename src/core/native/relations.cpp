@@ -42,11 +42,4 @@ std::expected<NativeComparator, std::string> read_relation(Ecosystem eco, std::s
   return native_comparator(eco, op, relation);
 }
 
-VersionSet relation_interval(Ecosystem eco, const NativeComparator& c) {
-  NativeComparator plain = c;
-  plain.rule = nullptr;
-  NativeConstraint one{.eco = eco, .policy = PrePolicy::Plain, .alternatives = {{plain}}};
-  return one.to_set();
-}
-
 }  // namespace ombrel

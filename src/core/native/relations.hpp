@@ -26,8 +26,4 @@ std::expected<NativeComparator, std::string> read_relation(Ecosystem eco, std::s
                                                            std::span<const OpSpelling> ops,
                                                            Op bare, bool space_after_op);
 
-// The plain interval of `c`'s operator and bound, for the rules that decide a relation as
-// its system does (a missing pkgrel or release matching any): what their VERS text keeps.
-VersionSet relation_interval(Ecosystem eco, const NativeComparator& c);
-
 }  // namespace ombrel

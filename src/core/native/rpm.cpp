@@ -27,7 +27,7 @@ bool rpm_dependency(Ecosystem eco, const NativeComparator& c, std::string_view,
 }
 
 // The VERS text keeps the bound's plain interval.
-constexpr NativeRule kRpmDependency{rpm_dependency, relation_interval};
+constexpr NativeRule kRpmDependency{rpm_dependency, native_interval};
 
 constexpr std::array<OpSpelling, 8> kRpmOps{{{"<=", Op::Le},
                                              {"=<", Op::Le},
