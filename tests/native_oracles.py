@@ -114,6 +114,26 @@ def dpkg_verdicts(triples):
     return [line == "1" for line in run.stdout.split()]
 
 
+RPM_LUA = """%%{lua:
+local out = {}
+for line in io.lines([==[%s]==]) do
+  local a, b = line:match("^(.-)\\t(.*)$")
+  out[#out + 1] = tostring(rpm.vercmp(a, b))
+end
+print(table.concat(out, " "))
+}"""
+
+
+def rpm_comparisons(pairs, tmp_path):
+    """rpm.vercmp(a, b) for each pair, in one `rpm --eval`."""
+    if not shutil.which("rpm"):
+        pytest.skip("rpm is not installed")
+    listing = tmp_path / "pairs.txt"
+    listing.write_text("".join(f"{a}\t{b}\n" for a, b in pairs))
+    run = subprocess.run(["rpm", "--eval", RPM_LUA % listing], capture_output=True, text=True, check=True)
+    return [int(x) for x in run.stdout.split()]
+
+
 RPM_DS_SCRIPT = r"""
 import json, sys
 import rpm
