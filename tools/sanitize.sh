@@ -27,7 +27,7 @@ log=$work/sanitizer
 # some break under it (rpm hangs, php aborts on a module it opens with RTLD_DEEPBIND). Python
 # subprocesses keep it, since they load the extension.
 mkdir -p "$work/bin"
-for tool in rpm dpkg java php ruby elixir Rscript perl node nodejs nix-instantiate vercmp; do
+for tool in rpm dpkg java php ruby elixir Rscript perl node nodejs nix-instantiate vercmp go; do
   real=$(command -v "$tool" 2>/dev/null) || continue
   printf '#!/bin/sh\nunset LD_PRELOAD\nexec "%s" "$@"\n' "$real" >"$work/bin/$tool"
   chmod +x "$work/bin/$tool"
