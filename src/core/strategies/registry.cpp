@@ -32,8 +32,4 @@ OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a) {
   return eco.strategy().order_prefix(a);
 }
 
-bool same_form(Ecosystem a, Ecosystem b) {
-  return a.strategy().form() == b.strategy().form();
-}
-
 }  // namespace ombrel

@@ -86,8 +86,6 @@ class VersionStrategy {
   virtual OrderPrefix order_prefix(const ParsedRepr& a) const = 0;
 
   // What a Version reads of a parse besides its order.
-  // The alternative of ParsedRepr that this strategy's parses hold.
-  virtual std::size_t form() const = 0;
   // The generic parse that a parse of this strategy holds, if it holds one.
   virtual const ParsedVersion* generic_parse(const ParsedRepr& a) const = 0;
   // The canonical text of a parse, where versions that order equal can be written apart in
@@ -110,8 +108,6 @@ std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRep
                                                   std::string_view b);
 std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text);
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
-// Whether parses made under `a` have the form that `b`'s strategy reads.
-bool same_form(Ecosystem a, Ecosystem b);
 
 // The order of two texts that each parse under its own ecosystem. Under one ecosystem it is
 // that ecosystem's order; across two the strategies' forms do not meet, but the generic parses

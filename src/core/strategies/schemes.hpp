@@ -30,14 +30,6 @@ Check moved(std::expected<T, std::string>&& r, T& out) {
   return {};
 }
 
-template <class T, std::size_t I = 0>
-constexpr std::size_t form_of() {
-  if constexpr (std::is_same_v<std::variant_alternative_t<I, ParsedRepr>, T>)
-    return I;
-  else
-    return form_of<T, I + 1>();
-}
-
 // The prefix of an order by the epoch, then cmp_segments: where both sides have numbers up to
 // a position, the first that differ decide (a number beyond the effective length is a
 // trailing 0, which orders as the end of the list does against a number). It ends after a
@@ -272,7 +264,6 @@ class SchemeStrategy final : public VersionStrategy {
   OrderPrefix order_prefix(const ParsedRepr& a) const override {
     return Scheme::prefix(scheme_detail::as<Owned>(a));
   }
-  std::size_t form() const override { return scheme_detail::form_of<Owned>(); }
   const ParsedVersion* generic_parse(const ParsedRepr& a) const override {
     if constexpr (requires(const Owned& v) { Scheme::generic(v); })
       return Scheme::generic(scheme_detail::as<Owned>(a));
