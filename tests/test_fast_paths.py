@@ -144,3 +144,57 @@ def test_versions_order_by_their_texts_as_their_kept_parses_do(ecosystem):
         if x is not None:
             order = v.compare(x, ecosystem if x.ecosystem == ecosystem else "generic")
             assert ((v < x), (v == x), (v > x)) == (order < 0, order == 0, order > 0), (v, x)
+
+
+def near_equal(rng, n):
+    """Texts that order keys must tell apart or leave open: runs of 0 before low and high tags,
+    unlisted tags, numbers past 64 bits and at the one-byte boundaries, epochs, labels and
+    pre-releases, drawn from few values so that many are equal or nearly so."""
+    nums = ["0", "0", "1", "2", "198", "199", "255", "256", "65536", "18446744073709551615",
+            "18446744073709551616", "99999999999999999999999"]
+    tails = ["", "a1", "rc1", ".post1", ".dev2", "-alpha", "-final", "-ga.1", "^1", "~rc", ".0.a",
+             ".0.post", "-ubuntu1", "-Ubuntu1", "-ubuntux", "+loc.1", "+loc.2", "-rc.1", "-rc.a-b"]
+    out = []
+    for _ in range(n):
+        v = ".".join(rng.choice(nums) for _ in range(rng.randrange(1, 5))) + rng.choice(tails)
+        out.append(rng.choice(["", "", "", "1!", "1:", "18446744073709551616!"]) + v)
+    return out
+
+
+@pytest.mark.parametrize("ecosystem", ["generic", "pep440", "semver", "npm", "go", "debian", "ruby",
+                                       "cpan", "auto"])
+def test_order_keys_decide_each_pair_as_compare_does(ecosystem):
+    # A two-element sort compares once, as does the scan for the smaller: each shows what
+    # the keys (or the parses they leave it to) decide for that pair, orders that are not
+    # transitive included.
+    rng = random.Random(11)
+    texts = [("v" if ecosystem == "go" else "") + t for t in near_equal(rng, 2000)]
+    texts = parsable(ecosystem, texts) if ecosystem != "auto" else texts
+    assert len(texts) > 50
+    pairs = [(rng.choice(texts), rng.choice(texts)) for _ in range(1500)]
+    pairs = [(Version(a, ecosystem) if i % 3 == 0 and ecosystem != "auto" else a, b)
+             for i, (a, b) in enumerate(pairs)]
+    for a, b in pairs:
+        eco = ecosystem if ecosystem != "auto" else outcome(lambda: Version(a).ecosystem)
+        if isinstance(eco, tuple):
+            continue
+        # Under auto the list's first element names the ecosystem.
+        got = outcome(lambda: ombrel.sort_versions([a, b], ecosystem))
+        assert got == outcome(lambda: ombrel.compare(a, b, eco)) if isinstance(got, tuple) else \
+            got[0] is (b if ombrel.compare(b, a, eco) < 0 else a), (a, b)
+        if not isinstance(got, tuple):
+            assert ombrel.min_version([a, b], ecosystem) is (b if ombrel.compare(a, b, eco) > 0 else a)
+
+
+@pytest.mark.parametrize("ecosystem", ["generic", "pep440", "semver", "ruby", "auto"])
+def test_sorting_many_equal_versions_keeps_input_order(ecosystem):
+    rng = random.Random(13)
+    texts = [t for t in realistic(rng, 3000) if "~" not in t]
+    texts += ["1.0.0-rc.1+b.%d" % i for i in range(50)] + ["1.0.0+b.%d" % i for i in range(50)]
+    rng.shuffle(texts)
+    # Under auto the first element names the ecosystem of them all.
+    eco = Version(texts[0]).ecosystem if ecosystem == "auto" else ecosystem
+    texts = parsable(eco, texts)
+    expected = sorted(texts, key=functools.cmp_to_key(functools.partial(ombrel.compare, ecosystem=eco)))
+    got = ombrel.sort_versions(texts, ecosystem)
+    assert all(x is y for x, y in zip(got, expected)) and len(got) == len(expected) > 1000

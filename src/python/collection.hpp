@@ -1,12 +1,12 @@
-// The versions of a list argument, each parsed once under one ecosystem and kept with the
-// caller's object it came from, and the stable order that sorting and selection share.
+// The versions of a list argument under one ecosystem, kept as the core's sort entries beside
+// the caller's objects they came from.
 #pragma once
 
 #include <cstddef>
 #include <vector>
 
 #include "conv.hpp"
-#include "merge_sort.hpp"
+#include "version_entries.hpp"
 
 namespace ombrel::py {
 
@@ -20,38 +20,36 @@ struct VersionList {
 };
 std::optional<VersionList> bind_version_list(const Args& args);
 
-struct Entry {
-  OrderPrefix prefix;  // decides most comparisons without reaching for `key`
-  const ParsedRepr* key;
-  PyObject* obj;  // the caller's object, kept alive by the list's items
-};
-
+// The list's elements under one ecosystem, for sorting and selection: each text is read in
+// place, from the `str` or `Version` that holds it.
 class Entries {
  public:
-  // At most `capacity` entries may be added: parses are stored in place and must not move.
-  Entries(Ecosystem eco, std::size_t capacity);
+  Entries(Ecosystem eco, const VersionList& list);
 
-  // Parses `obj` under the ecosystem and appends it; raises and returns false on failure.
-  bool add(PyObject* obj);
-  void add(ParsedRepr&& parsed, PyObject* obj);
+  // Adds `item`, one of the list's items; raises and returns false when it does not parse.
+  bool add(const Ref& item);
+  // Adds `item` with its parse under the ecosystem, made by the caller.
+  void add(ParsedRepr&& parsed, const Ref& item);
 
   bool empty() const { return entries_.empty(); }
   // Ascending; equal entries keep the order in which they were added.
-  void sort();
+  void sort() { entries_.sort(); }
   // The caller's object of the last entry (borrowed).
-  PyObject* back() const { return entries_.back().obj; }
+  PyObject* back() const { return object(entries_.index(entries_.size() - 1)); }
   // The first of the smallest: a later entry wins only when the kept one is greater.
-  PyObject* min() const;
+  PyObject* min() const { return object(entries_.min()); }
   // A new list of the caller's objects, in entry order.
   PyObject* objects() const;
 
  private:
-  void push(const ParsedRepr* key, PyObject* obj);
-  int compare(const Entry& a, const Entry& b) const;
+  std::uint32_t index_of(const Ref& item) const {
+    return static_cast<std::uint32_t>(&item - items_.data());
+  }
+  PyObject* object(std::uint32_t index) const { return items_[index].get(); }
 
   Ecosystem eco_;
-  std::vector<ParsedRepr> owned_;
-  std::vector<Entry> entries_;
+  const std::vector<Ref>& items_;
+  VersionEntries entries_;
 };
 
 }  // namespace ombrel::py

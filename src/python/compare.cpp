@@ -61,9 +61,9 @@ PyObject* version_impl(PyObject*, const Args& args) {
 
 // Every element parsed under `eco`, in input order; nothing (raised) at the first failure.
 std::optional<Entries> parse_entries(const VersionList& list, Ecosystem eco) {
-  Entries entries(eco, list.items.size());
+  Entries entries(eco, list);
   for (const Ref& item : list.items)
-    if (!entries.add(item.get())) return std::nullopt;
+    if (!entries.add(item)) return std::nullopt;
   return entries;
 }
 

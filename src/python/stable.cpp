@@ -25,14 +25,14 @@ bool accepted(PyObject* obj, Ecosystem eco) {
   return extract_parsed_for_ecosystem(obj, eco).has_value();
 }
 
-// Stable selection over the list's elements: `keep(obj, generic)` is handed each stable one,
+// Stable selection over the list's elements: `keep(item, generic)` is handed each stable one,
 // with the parse that generic_of left.
 template <class Keep>
 bool each_stable(const VersionList& list, Keep keep) {
   std::optional<ParsedVersion> generic;
   return select_stable(
       list.items, [&](const Ref& item) { return generic_of(item.get(), generic); },
-      [&](const Ref& item) { return keep(item.get(), generic); });
+      [&](const Ref& item) { return keep(item, generic); });
 }
 
 PyObject* stable_versions_impl(PyObject*, const Args& args) {
@@ -42,8 +42,8 @@ PyObject* stable_versions_impl(PyObject*, const Args& args) {
   if (!eco) return nullptr;
   Ref kept(PyList_New(0));
   if (!kept) return nullptr;
-  const bool done = each_stable(*list, [&](PyObject* item, const std::optional<ParsedVersion>&) {
-    return accepted(item, *eco) && PyList_Append(kept.get(), item) == 0;
+  const bool done = each_stable(*list, [&](const Ref& item, const std::optional<ParsedVersion>&) {
+    return accepted(item.get(), *eco) && PyList_Append(kept.get(), item.get()) == 0;
   });
   return done ? kept.release() : nullptr;
 }
@@ -54,8 +54,8 @@ PyObject* latest_stable_impl(PyObject*, const Args& args) {
   if (list->items.empty()) return raise_value("empty sequence");
   const auto eco = resolve_eco(list->ecosystem, list->first());
   if (!eco) return nullptr;
-  Entries entries(*eco, list->items.size());
-  const bool done = each_stable(*list, [&](PyObject* item, std::optional<ParsedVersion>& generic) {
+  Entries entries(*eco, *list);
+  const bool done = each_stable(*list, [&](const Ref& item, std::optional<ParsedVersion>& generic) {
     if (!generic || *eco != Ecosystem::Generic) return entries.add(item);
     entries.add(ParsedRepr(std::in_place_type<ParsedVersion>, std::move(*generic)), item);
     return true;

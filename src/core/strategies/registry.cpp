@@ -32,4 +32,12 @@ OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a) {
   return eco.strategy().order_prefix(a);
 }
 
+OrderKey order_key(Ecosystem eco, const ParsedRepr& a) {
+  return eco.strategy().order_key(a);
+}
+
+std::expected<OrderKey, std::string> text_order_key(Ecosystem eco, std::string_view text) {
+  return eco.strategy().text_order_key(text);
+}
+
 }  // namespace ombrel

@@ -11,6 +11,7 @@
 
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
+#include "order_key.hpp"
 #include "strategies/alpine.hpp"
 #include "strategies/arch.hpp"
 #include "strategies/composer.hpp"
@@ -84,6 +85,12 @@ class VersionStrategy {
                                                             std::string_view b) const = 0;
   // The prefix of a parse of this strategy (see OrderPrefix).
   virtual OrderPrefix order_prefix(const ParsedRepr& a) const = 0;
+  // The order key of a parse of this strategy (see OrderKey).
+  virtual OrderKey order_key(const ParsedRepr& a) const = 0;
+  // The same key of a text, read without keeping its parse (the error is parse's); an empty
+  // key for a strategy whose keys are never complete, whose texts are then better parsed once
+  // and keyed by order_key.
+  virtual std::expected<OrderKey, std::string> text_order_key(std::string_view text) const = 0;
 
   // What a Version reads of a parse besides its order.
   // The generic parse that a parse of this strategy holds, if it holds one.
@@ -108,6 +115,8 @@ std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRep
                                                   std::string_view b);
 std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text);
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
+OrderKey order_key(Ecosystem eco, const ParsedRepr& a);
+std::expected<OrderKey, std::string> text_order_key(Ecosystem eco, std::string_view text);
 
 // The order of two texts that each parse under its own ecosystem. Under one ecosystem it is
 // that ecosystem's order; across two the strategies' forms do not meet, but the generic parses

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "message.hpp"
+#include "text.hpp"
 #include "strategies/generic.hpp"
 #include "strategies/registry.hpp"
 #include "strategies/validators.hpp"
@@ -41,6 +42,13 @@ inline OrderPrefix segments_prefix(std::uint64_t epoch, std::span<const Seg> seg
     if (segs[p.count++].value == UINT64_MAX) break;
   }
   return p;
+}
+
+// The key of a prefix: what cmp_prefix decides, and nothing after it.
+inline void write_prefix(OrderKeyWriter& w, const OrderPrefix& p) {
+  w.number(p.epoch);
+  for (std::size_t i = 0; i < p.count; ++i) w.number(p.nums[i]);
+  w.stop();
 }
 
 }  // namespace scheme_detail
@@ -87,6 +95,10 @@ struct GenericScheme : TextScheme<GenericParse, ParsedVersion, parse_generic_int
   static OrderPrefix prefix(const GenericParse& v) {
     return scheme_detail::segments_prefix(v.epoch, v.segments.span());
   }
+  static void key(const View& v, OrderKeyWriter& w) {
+    w.number(v.parse.epoch);
+    write_segments(w, {v.parse.segments.span(), v.text});
+  }
 };
 
 struct SemverScheme {
@@ -102,6 +114,33 @@ struct SemverScheme {
   static const SemverView& view(const Local& v, std::string_view) { return v; }
   static int compare(const SemverView& a, const SemverView& b) { return cmp_semver_strict(a, b); }
   static OrderPrefix prefix(const Owned& v) { return {0, {v.major, v.minor, v.patch}, 3}; }
+  // A release above its pre-releases; identifiers in turn, numeric ones (by value) below the
+  // others (as bytes, shorter first), fewer below more.
+  static void key(const SemverView& v, OrderKeyWriter& w) {
+    enum : std::uint8_t { kEnd = 1, kNumeric = 2, kText = 3 };
+    w.number(v.major);
+    w.number(v.minor);
+    w.number(v.patch);
+    if (!v.prerelease) return w.byte(2);
+    w.byte(1);
+    const std::string_view pre = *v.prerelease;
+    for (std::size_t i = 0; i <= pre.size() && w.open();) {
+      std::size_t e = pre.find('.', i);
+      if (e == pre.npos) e = pre.size();
+      const std::string_view id = pre.substr(i, e - i);
+      if (const auto n = parse_u64(id)) {
+        w.byte(kNumeric);
+        w.number(*n);
+      } else {
+        w.byte(kText);
+        for (std::size_t k = 0; k < id.size() && w.open(); ++k)
+          w.byte(static_cast<std::uint8_t>(id[k]));
+        w.byte(0);
+      }
+      i = e + 1;
+    }
+    w.byte(kEnd);
+  }
 };
 
 // Debian and RPM: the [epoch:]main[-tail] split, ordered by `Kind`.
@@ -139,6 +178,17 @@ struct Pep440Scheme {
     OrderPrefix p = scheme_detail::segments_prefix(view.epoch.value, view.key);
     if (view.epoch.value == UINT64_MAX) p.count = 0;  // epochs it cannot tell apart
     return p;
+  }
+  // The epoch, the key segments, then no label below a label (labels are left to compare).
+  static void key(const Pep440View& v, OrderKeyWriter& w) {
+    if (v.epoch.value == UINT64_MAX) {  // may keep digits beyond 64 bits
+      w.byte(OrderKeyWriter::kLongNumber + 8);
+      return w.stop();
+    }
+    w.number(v.epoch.value);
+    write_segments(w, {v.key, v.text});
+    w.byte(v.has_local ? 2 : 1);
+    if (v.has_local) w.stop();
   }
   static std::string canonical(const Owned& v) { return pep440_canonical(v.view()); }
   static const ParsedVersion* generic(const Owned& v) { return &v.base; }
@@ -227,6 +277,9 @@ template <class Scheme, Validator Validate = no_check>
 class SchemeStrategy final : public VersionStrategy {
   using Owned = typename Scheme::Owned;
   using Local = typename Scheme::Local;
+  // Whether the scheme keys its order in full (else its key is its prefix's).
+  static constexpr bool kTextKeys =
+      requires(const Owned& v, OrderKeyWriter& w) { Scheme::key(Scheme::view(v), w); };
 
  public:
   constexpr explicit SchemeStrategy(Ecosystem eco) : eco_(eco) {}
@@ -263,6 +316,26 @@ class SchemeStrategy final : public VersionStrategy {
   }
   OrderPrefix order_prefix(const ParsedRepr& a) const override {
     return Scheme::prefix(scheme_detail::as<Owned>(a));
+  }
+  OrderKey order_key(const ParsedRepr& a) const override {
+    const Owned& v = scheme_detail::as<Owned>(a);
+    OrderKeyWriter w;
+    if constexpr (kTextKeys)
+      Scheme::key(Scheme::view(v), w);
+    else
+      scheme_detail::write_prefix(w, Scheme::prefix(v));
+    return w.done();
+  }
+  std::expected<OrderKey, std::string> text_order_key(std::string_view text) const override {
+    if constexpr (kTextKeys) {
+      Local l;
+      if (auto ok = local(text, l); !ok) return failure(ok);
+      OrderKeyWriter w;
+      Scheme::key(Scheme::view(l, text), w);
+      return w.done();
+    } else {
+      return OrderKey{};
+    }
   }
   const ParsedVersion* generic_parse(const ParsedRepr& a) const override {
     if constexpr (requires(const Owned& v) { Scheme::generic(v); })
