@@ -31,6 +31,7 @@
 #include "native/native.hpp"
 #include "strategies/composer.hpp"
 #include "vers_standard.hpp"
+#include "version_entries.hpp"
 #include "version_key.hpp"
 #include "version_set.hpp"
 
@@ -199,6 +200,15 @@ void shortcuts(const Input& in) {
       const int by_prefix = cmp_prefix(order_prefix(in.eco, out), order_prefix(in.eco, *pb));
       check(by_prefix == 0 || by_prefix == compare_for_ecosystem(in.eco, *ref, *pb),
             "a deciding prefix orders as compare does");
+      // A key read from the text is the parse's key where the strategy reads texts for keys.
+      const OrderKey key = order_key(in.eco, out), other = order_key(in.eco, *pb);
+      const auto text_key = text_order_key(in.eco, t);
+      check(text_key.has_value(), "a text that parses has a key");
+      check(!text_key->complete() || (text_key->hi == key.hi && text_key->lo == key.lo),
+            "a complete key of a text is its parse's");
+      const int by_key = cmp_order_keys(key, other);
+      check(by_key == kKeyOpen || by_key == compare_for_ecosystem(in.eco, *ref, *pb),
+            "a deciding key orders as compare does");
     }
   }
 }
@@ -472,6 +482,21 @@ void sorting(const Input& in) {
   const Parsed parsed = parse_all(in.eco, in.texts);
   const std::size_t n = parsed.reprs.size();
   const std::size_t block = 1 + in.target / 16 % 4;
+  // The entries' sort orders the texts as the sort of their parses below does.
+  VersionEntries entries(in.eco, in.texts.size());
+  for (std::size_t i = 0; i < in.texts.size(); ++i) {
+    const auto added = entries.add(in.texts[i], static_cast<std::uint32_t>(i));
+    check(added.has_value() == parse_for_ecosystem(in.eco, in.texts[i]).has_value(),
+          "an entry is added exactly when its text parses");
+  }
+  entries.sort();
+  for (std::size_t i = 1; i < entries.size() && one_of(in.eco, kTransitive); ++i) {
+    const auto& a = in.texts[entries.index(i - 1)];
+    const auto& b = in.texts[entries.index(i)];
+    const int r = *compare_texts(in.eco, a, b);
+    check(r < 0 || (r == 0 && entries.index(i - 1) < entries.index(i)),
+          "entries sort ascending and stable");
+  }
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), 0);
   const auto cmp = [&](std::size_t a, std::size_t b) {
