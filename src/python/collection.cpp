@@ -32,8 +32,13 @@ void Entries::add(ParsedRepr&& parsed, const Ref& item) {
 PyObject* Entries::objects() const {
   Ref list(PyList_New(static_cast<Py_ssize_t>(entries_.size())));
   if (!list) return nullptr;
-  for (std::size_t i = 0; i < entries_.size(); ++i)
+  // The objects are met in sorted order, scattered in memory: each is fetched well ahead of
+  // the reference taken on it.
+  constexpr std::size_t kAhead = 16;
+  for (std::size_t i = 0; i < entries_.size(); ++i) {
+    if (i + kAhead < entries_.size()) __builtin_prefetch(object(entries_.index(i + kAhead)), 1);
     PyList_SetItem(list.get(), static_cast<Py_ssize_t>(i), Py_NewRef(object(entries_.index(i))));
+  }
   return list.release();
 }
 
