@@ -220,7 +220,7 @@ void generic(const Input& in) {
     check(p.build().size() <= t.size(), "build lies within raw");
     for (const Seg& s : p.segments.span()) {
       if (!s.is_tag()) continue;
-      const std::string tag = p.tag_text(s);
+      const std::string tag = GenericParse::tag_text(p.raw, s);
       check(!tag.empty(), "a tag is never empty");
       check(s.listed() == tag_weight(tag).has_value(), "tag weight matches its text");
     }
