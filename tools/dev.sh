@@ -9,6 +9,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=/tmp/ombrel-build-$name
 stage=/tmp/ombrel-stage-$name
 py=${PYTHON:-python}
+# A build directory configured from another checkout would build that checkout's sources.
+if [ -f "$build/CMakeCache.txt" ] &&
+   ! grep -qxF "CMAKE_HOME_DIRECTORY:INTERNAL=$root" "$build/CMakeCache.txt"; then
+  rm -rf "$build"
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Release} \
     -DPython_EXECUTABLE="$(command -v "$py")" "$@" >/dev/null
