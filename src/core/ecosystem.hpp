@@ -66,7 +66,7 @@ struct EcosystemRow {
   std::array<std::string_view, 8> osv_names;   // lower case; beyond the names above
   // The type a standard VERS specifier names it by; its own name where the standard has none.
   std::string_view vers_type;
-  // Its native range syntax (every row has one).
+  // Its native range syntax; every row sets one (a row without would refuse every constraint).
   NativeParser native_ranges = nullptr;
 };
 

@@ -106,7 +106,9 @@ std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op
 }
 
 std::expected<NativeConstraint, std::string> parse_native(Ecosystem eco, std::string_view text) {
-  return eco.row().native_ranges(eco, text);
+  const NativeParser parser = eco.row().native_ranges;
+  if (!parser) return fail("no native range syntax for ", eco.as_str(), " yet");
+  return parser(eco, text);
 }
 
 std::shared_ptr<const std::expected<NativeConstraint, std::string>> parse_native_kept(
