@@ -99,6 +99,8 @@ def test_apk_and_portage_vers_texts():
 
 
 def order_facts(ecosystem):
+    if not ORDER_FACTS.exists():
+        pytest.skip(f"{ORDER_FACTS} not available")
     return [(kind, a, b) for fact in json.loads(ORDER_FACTS.read_text())[ecosystem] for kind, (a, b) in fact.items()]
 
 
