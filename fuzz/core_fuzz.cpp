@@ -179,6 +179,7 @@ void shortcuts(const Input& in) {
   else
     want = compare_for_ecosystem(in.eco, *pa, *pb);
   check(compare_texts(in.eco, a, b) == want, "compare_texts agrees with parse and compare");
+  check(check_text(in.eco, a).has_value() == pa.has_value(), "check_text accepts what parses");
   if (pa) {
     const auto with_text = compare_with_text(in.eco, *pa, b);
     check(with_text == want, "compare_with_text agrees with parse and compare");

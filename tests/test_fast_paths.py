@@ -8,7 +8,7 @@ import random
 import pytest
 
 import ombrel
-from conftest import raises
+from conftest import ECOSYSTEMS, raises
 
 from ombrel import Version
 
@@ -198,3 +198,30 @@ def test_sorting_many_equal_versions_keeps_input_order(ecosystem):
     expected = sorted(texts, key=functools.cmp_to_key(functools.partial(ombrel.compare, ecosystem=eco)))
     got = ombrel.sort_versions(texts, ecosystem)
     assert all(x is y for x, y in zip(got, expected)) and len(got) == len(expected) > 1000
+
+
+THREE_PARTS = {"semver", "go", "npm", "crates", "hex", "swift", "dart", "julia", "helm"}
+
+
+@pytest.mark.parametrize("ecosystem", ECOSYSTEMS)
+def test_plain_dotted_releases_order_as_their_parses_do(ecosystem):
+    """Two releases of dotted numbers are ordered by a scan of their texts; a range's bound is
+    still parsed, so `>=` and `<=` give each pair's order the long way. Parts run to 18 digits,
+    past where some ecosystems read numbers their own way (Nix's 32-bit ints, CPAN's decimals,
+    Composer's dates); an appended "0" makes leading zeros and longer parts."""
+    rng = random.Random(ECOSYSTEMS.index(ecosystem))
+    part = lambda: rng.choice(["0", "0", "1", "2", "10", "100000", str(rng.randrange(10 ** rng.randrange(1, 19)))])
+    def text():
+        n = 3 if ecosystem in THREE_PARTS else rng.randrange(1, 7)
+        return ("v" if ecosystem == "go" else "") + ".".join(part() for _ in range(n))
+    for _ in range(600):
+        a = text()
+        b = rng.choice([text(), a, a + ".0", a + ".1", a + "0"])
+        got = outcome(lambda: ombrel.compare(a, b, ecosystem))
+        rejected = outcome(lambda: Version(b, ecosystem))
+        if isinstance(rejected, tuple):
+            assert got == rejected, (a, b)
+            continue
+        by_range = (ombrel.satisfies(a, ">=" + b, ecosystem), ombrel.satisfies(a, "<=" + b, ecosystem))
+        assert got == {(True, True): 0, (False, True): -1, (True, False): 1}[by_range], (a, b)
+        assert type(Version(a, ecosystem)) is Version

@@ -106,10 +106,9 @@ bool ruby_prerelease(const Lowered& s) {
 }
 
 // A year from 1990 to 2100 leading a dotted text.
-bool calendar_year(const Lowered& s) {
-  const std::string_view v = s.v;
+bool calendar_year(std::string_view v, bool dotted) {
   const std::size_t lead = digit_run(v);
-  if (lead == 0 || !s.has('.')) return false;
+  if (lead == 0 || !dotted) return false;
   const auto year = parse_u64(v.substr(0, lead));
   return year && *year >= 1990 && *year <= 2100;
 }
@@ -141,12 +140,15 @@ constexpr std::tuple kRules{
     Rule{pep440_short_pre, Ecosystem::Pep440},
     Rule{alpine_release, Ecosystem::Alpine},
     Rule{ruby_prerelease, Ecosystem::Ruby},
-    Rule{calendar_year, Ecosystem::Calver},
+    Rule{[](const Lowered& v) { return calendar_year(v.v, v.has('.')); }, Ecosystem::Calver},
 };
 
 }  // namespace
 
 Ecosystem autodetect_ecosystem(std::string_view text) {
+  // Plain dotted numbers bear none of the marks above but a leading year.
+  if (const std::size_t parts = plain_parts(Ecosystem(Ecosystem::Generic).row().plain, text))
+    return calendar_year(text, parts > 1) ? Ecosystem::Calver : Ecosystem::Generic;
   const Lowered lower(text);
   Ecosystem found = Ecosystem::Generic;
   std::apply(

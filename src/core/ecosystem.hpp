@@ -11,6 +11,8 @@
 #include <utility>
 #include <variant>
 
+#include "plain_release.hpp"
+
 namespace ombrel {
 
 class VersionStrategy;
@@ -68,6 +70,8 @@ struct EcosystemRow {
   std::string_view vers_type;
   // Its native range syntax; every row sets one (a row without would refuse every constraint).
   NativeParser native_ranges = nullptr;
+  // How it reads releases written as plain dotted numbers, ordered without a parse.
+  PlainReleases plain = {};
 };
 
 // Indexed by Ecosystem.

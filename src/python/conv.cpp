@@ -1,6 +1,8 @@
 #include "conv.hpp"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -140,32 +142,56 @@ std::optional<std::string_view> Args::str(std::size_t i) const {
 namespace {
 
 // The canonical names, interned once: a name written as a literal in the caller's code is the
-// same object, found by its address before any text is read.
-struct InternedNames {
-  PyObject* names[Ecosystem::count] = {};
-  PyObject* auto_name = nullptr;
+// same object, found by its address before any text is read, in a table open-addressed by it.
+class InternedNames {
+ public:
   InternedNames() {
-    for (std::size_t i = 0; i < Ecosystem::count; ++i)
-      names[i] = intern(kEcosystems[i].name);
-    auto_name = intern("auto");
+    for (std::size_t i = 0; i < Ecosystem::count; ++i) add(intern(kEcosystems[i].name), i);
+    add(intern("auto"), kAuto);
+  }
+  // The row of the name `obj` is, kAuto for "auto", or kNone when it is none of them.
+  std::size_t find(PyObject* obj) const {
+    for (std::size_t k = slot(obj);; k = (k + 1) % kSlots) {
+      if (slots_[k].name == obj) return slots_[k].row;
+      if (!slots_[k].name) return kNone;
+    }
+  }
+  static constexpr std::size_t kAuto = Ecosystem::count, kNone = kAuto + 1;
+
+ private:
+  static constexpr std::size_t kSlots = 64;  // more than twice the names: probes stay short
+  struct Slot {
+    PyObject* name = nullptr;
+    std::size_t row = 0;
+  };
+  static std::size_t slot(PyObject* obj) {
+    return (reinterpret_cast<std::uintptr_t>(obj) >> 4) % kSlots;
   }
   static PyObject* intern(std::string_view name) {
     PyObject* s = PyUnicode_FromStringAndSize(name.data(), static_cast<Py_ssize_t>(name.size()));
     if (s) PyUnicode_InternInPlace(&s);
-    if (!s) PyErr_Clear();  // then names are read as text
+    if (!s) PyErr_Clear();  // then the name is read as text
     return s;
   }
+  void add(PyObject* name, std::size_t row) {
+    if (!name) return;
+    std::size_t k = slot(name);
+    while (slots_[k].name) k = (k + 1) % kSlots;
+    slots_[k] = {name, row};
+  }
+  std::array<Slot, kSlots> slots_{};
 };
+
+}  // namespace
 
 std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed) {
   static const InternedNames interned;  // kept for the life of the process
-  if (obj == interned.auto_name && auto_allowed) return *EcosystemArg::read("auto");
-  for (std::size_t i = 0; i < Ecosystem::count; ++i)
-    if (obj == interned.names[i]) return EcosystemArg::of(static_cast<Ecosystem::Id>(i));
+  const std::size_t row = interned.find(obj);
+  if (row < Ecosystem::count) return EcosystemArg::of(static_cast<Ecosystem::Id>(row));
+  if (row == InternedNames::kNone) return std::nullopt;
+  if (auto_allowed) return *EcosystemArg::read("auto");
   return std::nullopt;
 }
-
-}  // namespace
 
 std::optional<EcosystemArg> Args::ecosystem(std::size_t i, bool auto_allowed) const {
   if (v_[i]) {

@@ -114,6 +114,18 @@ PyObject* version_new(PyTypeObject* type, PyObject* args, PyObject* kwds) {
     const Py_ssize_t nargs = PyTuple_Size(args);
     const Py_ssize_t nkw = kwds ? PyDict_Size(kwds) : 0;
     if (nargs < 0 || nkw < 0) return nullptr;
+    // The usual call, a `str` alone or with a canonical name written as a literal, needs none
+    // of the binder's checks; anything else, or text that cannot be encoded, goes through it.
+    if (nkw == 0 && (nargs == 1 || nargs == 2)) {
+      PyObject* text = PyTuple_GetItem(args, 0);
+      static const EcosystemArg kAuto = *EcosystemArg::read("auto");
+      const auto arg =
+          nargs == 1 ? kAuto : interned_ecosystem(PyTuple_GetItem(args, 1), true);
+      Py_ssize_t n = 0;
+      const char* s = arg && PyUnicode_CheckExact(text) ? PyUnicode_AsUTF8AndSize(text, &n) : nullptr;
+      if (s) return new_version({s, static_cast<std::size_t>(n)}, *arg);
+      PyErr_Clear();
+    }
     SmallVec<PyObject*, kMaxParams> values;  // borrowed from the tuple and the dict
     values.reserve(static_cast<std::size_t>(nargs + nkw));
     for (Py_ssize_t i = 0; i < nargs; ++i) values.push_back(PyTuple_GetItem(args, i));
@@ -451,6 +463,9 @@ void* slot_fn(F f) {
 }  // namespace
 
 PyObject* new_version(std::string_view raw, const EcosystemArg& arg) {
+  // A plain release under a named ecosystem is kept as it stands, with no message to make.
+  if (const Ecosystem named = arg.resolve({}); !arg.is_auto() && plain_parts(named.row().plain, raw))
+    return wrap(raw, named);
   const auto eco = ecosystem_for(raw, arg);
   return eco ? wrap(raw, *eco) : raise_value(eco.error());
 }

@@ -14,18 +14,9 @@ int compare_for_ecosystem(Ecosystem eco, const ParsedRepr& a, const ParsedRepr& 
   return eco.strategy().compare(a, b);
 }
 
-std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
-                                              std::string_view b) {
-  return eco.strategy().compare_texts(a, b);
-}
-
 std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRepr& a,
                                                   std::string_view b) {
   return eco.strategy().compare_with_text(a, b);
-}
-
-std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text) {
-  return eco.strategy().check(text);
 }
 
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a) {

@@ -12,6 +12,7 @@
 #include "ecosystem.hpp"
 #include "generic_parse.hpp"
 #include "order_key.hpp"
+#include "plain_release.hpp"
 #include "strategies/alpine.hpp"
 #include "strategies/arch.hpp"
 #include "strategies/composer.hpp"
@@ -109,11 +110,18 @@ class VersionStrategy {
 std::expected<ParsedRepr, std::string> parse_for_ecosystem(Ecosystem eco, std::string_view text);
 std::expected<void, std::string> parse_into(Ecosystem eco, std::string_view text, ParsedRepr& out);
 int compare_for_ecosystem(Ecosystem eco, const ParsedRepr& a, const ParsedRepr& b);
-std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
-                                              std::string_view b);
+// Two texts, or one, read on the stack; plain dotted releases need no parse at all.
+inline std::expected<int, std::string> compare_texts(Ecosystem eco, std::string_view a,
+                                                     std::string_view b) {
+  if (const int ord = plain_order(eco.row().plain, a, b); ord != kNotPlain) return ord;
+  return eco.strategy().compare_texts(a, b);
+}
+inline std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text) {
+  if (plain_parts(eco.row().plain, text)) return {};
+  return eco.strategy().check(text);
+}
 std::expected<int, std::string> compare_with_text(Ecosystem eco, const ParsedRepr& a,
                                                   std::string_view b);
-std::expected<void, std::string> check_text(Ecosystem eco, std::string_view text);
 OrderPrefix order_prefix(Ecosystem eco, const ParsedRepr& a);
 OrderKey order_key(Ecosystem eco, const ParsedRepr& a);
 std::expected<OrderKey, std::string> text_order_key(Ecosystem eco, std::string_view text);
