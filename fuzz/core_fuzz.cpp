@@ -594,6 +594,8 @@ void native(const Input& in) {
   const auto parsed = parse_for_ecosystem(in.eco, in.text(1));
   if (!parsed) return;
   const bool hit = c->contains(in.text(1), *parsed);
+  const int by_scan = c->contains_plain(in.text(1));
+  check(by_scan == kNotPlain || by_scan == int(hit), "a plain release meets it as its parse does");
   // Without rules or a pre-release policy, the set is exact.
   bool exact = c->policy == PrePolicy::Plain;
   for (const NativeList& list : c->alternatives)

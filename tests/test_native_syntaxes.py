@@ -7,7 +7,7 @@ from conftest import raises, within
 from native_oracles import (around, check_against, check_answers, check_round_trip, elixir_verdicts, outcome,
                             r_verdicts, ruby_verdicts)
 
-from ombrel import native_satisfies, satisfies, vers_from_native
+from ombrel import Version, native_filter, native_satisfies, satisfies, vers_from_native
 
 VERS = [  # (name, prefix of the VERS text, [(constraint, the rest of the VERS text)])
     ("crates", "vers:cargo/", [
@@ -303,3 +303,24 @@ def test_long_lists_in_linear_time():
         raises(ValueError, "invalid Go constraint '" + "<" * 1_000_000 + "'; unexpected '<' in the version",
                native_satisfies, "v1.0.0", "<" * 1_000_000, "go")
         assert native_satisfies("7.5", ",".join(f"{i}" for i in range(100_000)), "spack") is True
+
+
+PLAIN_BOUNDED = [(name, c) for name, _, rows in VERS for c, _ in rows] + [
+    ("pep440", ">=1.0,<2.0"), ("pep440", ">1.2,<=1.10,!=1.5.0"), ("pep440", "<1.2.3"), ("pep440", "==1.2"),
+    ("pep440", "~=1.2.3"), ("pep440", "==1.*"), ("npm", ">=1.2.3 <2.0.0 || 3.0.0"),
+    ("debian", ">= 1.2"), ("rpm", "<= 1.2.3"), ("maven", "[1.0,2.0)"), ("nuget", "[1.2,1.10]")]
+
+
+@pytest.mark.parametrize("name, constraint", PLAIN_BOUNDED)
+def test_plain_releases_meet_constraints_as_their_parses_do(name, constraint):
+    """Plain releases against plain bounds are tested by scans of texts; a leading space, which
+    every ecosystem trims, sends the same version through its parse."""
+    rng = random.Random(constraint)
+    three = Version("1.2.3", name).ecosystem in {"semver", "npm", "crates", "hex", "swift", "dart", "julia", "helm"}
+    texts = []
+    for _ in range(300):
+        parts = [rng.choice(["0", "1", "2", "3", "5", "10", str(rng.randrange(100))]) for _ in range(3)]
+        texts.append(".".join(parts if three else parts[:rng.choice([1, 2, 3])]))
+    got = native_filter(texts, constraint, name)
+    assert got == [t for t in texts if native_satisfies(" " + t, constraint, name)]
+    assert all(native_satisfies(t, constraint, name) == (t in got) for t in texts[:50])

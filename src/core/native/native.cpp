@@ -108,7 +108,15 @@ std::expected<NativeComparator, std::string> native_comparator(Ecosystem eco, Op
 std::expected<NativeConstraint, std::string> parse_native(Ecosystem eco, std::string_view text) {
   const NativeParser parser = eco.row().native_ranges;
   if (!parser) return fail("no native range syntax for ", eco.as_str(), " yet");
-  return parser(eco, text);
+  auto read = parser(eco, text);
+  if (read) {
+    read->plain_bounds = true;
+    for (const NativeList& list : read->alternatives)
+      for (const NativeComparator& c : list)
+        read->plain_bounds &= (!c.rule || c.rule->interval_on_plain) &&
+                              plain_parts(eco.row().plain, c.bound.text) > 0;
+  }
+  return read;
 }
 
 std::shared_ptr<const std::expected<NativeConstraint, std::string>> parse_native_kept(
@@ -135,7 +143,22 @@ bool NativeConstraint::contains(std::string_view text, const ParsedRepr& parsed)
   return false;
 }
 
+int NativeConstraint::contains_plain(std::string_view text) const {
+  if (!plain_bounds || !plain_parts(eco.row().plain, text)) return kNotPlain;
+  for (const NativeList& list : alternatives) {
+    bool all = true;
+    for (const NativeComparator& c : list)
+      if (!op_holds(c.op, plain_order(eco.row().plain, text, c.bound.text))) {
+        all = false;
+        break;
+      }
+    if (all) return 1;
+  }
+  return 0;
+}
+
 std::expected<bool, std::string> NativeConstraint::contains(std::string_view version) const {
+  if (const int hit = contains_plain(version); hit != kNotPlain) return hit == 1;
   auto parsed = parse_for_ecosystem(eco, version);
   if (!parsed) return failure(parsed);
   return contains(version, *parsed);

@@ -37,6 +37,10 @@ struct NativeRule {
                const ParsedRepr& version);
   // The nearest interval set, for to_set; the docs say what it keeps and drops.
   VersionSet (*nearest)(Ecosystem eco, const NativeComparator& c);
+  // Whether, for a plain release against a plain bound (plain_release.hpp), the rule is the
+  // interval `op bound` (PEP 440's `<` and `>`, whose exceptions need a pre-, post- or local
+  // part on one side).
+  bool interval_on_plain = false;
 };
 
 struct NativeComparator {
@@ -56,9 +60,15 @@ struct NativeConstraint {
   Ecosystem eco;
   PrePolicy policy = PrePolicy::Plain;
   std::vector<NativeList> alternatives;  // some must hold (OR); none holds nothing
+  // Every comparator is, on plain releases, an interval whose bound is a plain dotted release
+  // (see plain_release.hpp): a plain release is then tested by scans of texts alone.
+  bool plain_bounds = false;
 
   // `parsed` is `text`'s parse under `eco`.
   bool contains(std::string_view text, const ParsedRepr& parsed) const;
+  // Whether `text` is contained (0 or 1) when it and every bound are plain releases, which are
+  // no pre-releases in any ecosystem; kNotPlain when it needs its parse.
+  int contains_plain(std::string_view text) const;
   // Parses `version` under `eco` first: its failure is the ecosystem's own message.
   std::expected<bool, std::string> contains(std::string_view version) const;
   // The same versions as a set, pre-release policies left out (their docs say so) and rules

@@ -307,9 +307,12 @@ VersionSet nearest_identity(Ecosystem eco, const NativeComparator& c) {
 }
 
 constexpr NativeRule kRules[] = {
-    {test_kind<Kind::Public>, nearest_interval}, {test_kind<Kind::Exact>, nearest_interval},
-    {test_kind<Kind::Below>, nearest_interval},  {test_kind<Kind::Above>, nearest_interval},
-    {test_kind<Kind::Prefix>, nearest_prefix},   {test_kind<Kind::Identity>, nearest_identity},
+    {test_kind<Kind::Public>, nearest_interval, true},
+    {test_kind<Kind::Exact>, nearest_interval, true},
+    {test_kind<Kind::Below>, nearest_interval, true},
+    {test_kind<Kind::Above>, nearest_interval, true},
+    {test_kind<Kind::Prefix>, nearest_prefix},
+    {test_kind<Kind::Identity>, nearest_identity},
 };
 
 struct OpSpelling {

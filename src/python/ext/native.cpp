@@ -29,7 +29,9 @@ const NativeConstraint* constraint_or_raise(std::string_view text, std::string_v
 // Whether `item` (a `str` or a `Version`) satisfies `c`: 0 or 1, or kRaised.
 int test_item(const NativeConstraint& c, PyObject* item, ParsedRepr& scratch) {
   const auto text = extract_raw(item);
-  if (!text || !extract_parsed_into(item, c.eco, scratch)) return kRaised;
+  if (!text) return kRaised;
+  if (const int hit = c.contains_plain(*text); hit != kNotPlain) return hit;
+  if (!extract_parsed_into(item, c.eco, scratch)) return kRaised;
   return c.contains(*text, scratch) ? 1 : 0;
 }
 
