@@ -601,7 +601,7 @@ def main(argv=None) -> int:
     args = ap.parse_args(argv)
 
     rounds = args.repeat or (3 if args.quick else 7)
-    budget = 0.002 if args.quick else 0.05
+    budget = 0.002 if args.quick else 0.035
     sizes = (1_000, 10_000) if args.quick else (1_000, 10_000, 100_000)
     peers = load_peers()
     missing = [PEER_DISTS.get(p, p) for p in PEERS if p not in peers]

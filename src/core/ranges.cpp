@@ -325,7 +325,11 @@ BoundRange::BoundRange(Ecosystem eco, const RangeSet& set) : eco_(eco) {
   for (const Branch& b : set.branches) {
     std::vector<ParsedComparator>& out = branches_.emplace_back();
     out.reserve(b.size());
-    for (const Comparator& c : b) out.push_back({parse_for_ecosystem(eco, c.version), c.op});
+    for (const Comparator& c : b) {
+      const bool plain = plain_parts(eco.row().plain, c.version) > 0;
+      out.push_back({parse_for_ecosystem(eco, c.version), c.op, plain ? c.version : ""});
+      plain_ &= plain;
+    }
   }
 }
 
@@ -334,6 +338,18 @@ BoundRange::BoundRange(Ecosystem eco, const RangeSet& set) : eco_(eco) {
 // short ranges that are kept costs less. A bound that failed to parse reports the candidate's
 // error first when no comparison has read the candidate yet.
 std::expected<bool, std::string> BoundRange::contains(std::string_view version) const {
+  if (plain_ && plain_parts(eco_.row().plain, version)) {
+    for (const std::vector<ParsedComparator>& branch : branches_) {
+      bool all = true;
+      for (const ParsedComparator& c : branch)
+        if (!holds(c.op, plain_order(eco_.row().plain, version, c.plain))) {
+          all = false;
+          break;
+        }
+      if (all) return true;
+    }
+    return false;
+  }
   bool read = false;
   for (const std::vector<ParsedComparator>& branch : branches_) {
     if (branch.empty()) return true;

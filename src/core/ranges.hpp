@@ -45,6 +45,7 @@ struct RangeSet {
 struct ParsedComparator {
   std::expected<ParsedRepr, std::string> version;
   Op op;
+  std::string plain;  // the bound's text when it is a plain release (plain_release.hpp)
 };
 
 // A range with every bound parsed once under one ecosystem, for testing many versions: it
@@ -59,6 +60,7 @@ class BoundRange {
  private:
   Ecosystem eco_;
   std::vector<std::vector<ParsedComparator>> branches_;
+  bool plain_ = true;  // every bound is a plain release: plain candidates need no parse
 };
 
 // Whether `version` lies in `range` under `eco`, the range read once and kept while it is
