@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <tuple>
 
@@ -11,18 +12,43 @@ namespace ombrel {
 
 namespace {
 
+using namespace std::string_view_literals;
+
+// A text a rule looks for, with the set of its (ASCII) bytes, made when the rule is compiled.
+struct Mark {
+  std::string_view text;
+  std::uint64_t low = 0, high = 0;
+  consteval Mark(const char* s) : text(s) {
+    for (char c : text) {
+      const auto b = static_cast<unsigned char>(c);
+      (b < 64 ? low : high) |= std::uint64_t{1} << (b & 63);
+    }
+  }
+};
+
 // The lower-case text with the set of ASCII bytes in it: a rule looks for a mark only in a
 // text that has every byte of it, so that most rules cost a few tests on most texts.
 class Lowered {
  public:
   explicit Lowered(std::string_view text) {
-    char* out = text.size() <= sizeof(buf_) ? buf_ : heap_.assign(text.size(), '\0').data();
+    char* out = buf_;
+    if (text.size() > sizeof(buf_)) {
+      heap_ = std::make_unique<char[]>(text.size());
+      out = heap_.get();
+    }
+    // The set is gathered in registers: or-ing into memory byte by byte chains every byte's
+    // store to the next one's load.
+    std::uint64_t low = 0, high = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const char c = to_lower(text[i]);
       out[i] = c;
       const auto b = static_cast<unsigned char>(c);
-      if (b < 128) seen_[b >> 6] |= std::uint64_t{1} << (b & 63);
+      const std::uint64_t bit = std::uint64_t{1} << (b & 63);
+      low |= b < 64 ? bit : 0;
+      high |= b >= 64 && b < 128 ? bit : 0;
     }
+    seen_[0] = low;
+    seen_[1] = high;
     v = {out, text.size()};
   }
   Lowered(const Lowered&) = delete;
@@ -32,23 +58,24 @@ class Lowered {
     const auto b = static_cast<unsigned char>(c);
     return b < 128 && (seen_[b >> 6] >> (b & 63) & 1);
   }
+  bool has_all(const Mark& m) const {
+    return (seen_[0] & m.low) == m.low && (seen_[1] & m.high) == m.high;
+  }
 
   std::string_view v;
 
  private:
   char buf_[64];
-  std::string heap_;  // a longer text
+  std::unique_ptr<char[]> heap_;  // a longer text
   std::uint64_t seen_[2] = {};
 };
 
-bool contains(const Lowered& s, std::string_view needle) {
-  for (char c : needle)
-    if (!s.has(c)) return false;
-  return s.v.find(needle) != std::string_view::npos;
+bool contains(const Lowered& s, const Mark& mark) {
+  return s.has_all(mark) && s.v.find(mark.text) != std::string_view::npos;
 }
 
-bool contains_any(const Lowered& s, std::initializer_list<std::string_view> needles) {
-  for (std::string_view n : needles)
+bool contains_any(const Lowered& s, std::initializer_list<Mark> marks) {
+  for (const Mark& n : marks)
     if (contains(s, n)) return true;
   return false;
 }
@@ -57,7 +84,7 @@ bool contains_any(const Lowered& s, std::initializer_list<std::string_view> need
 bool rpm_dist_tag(const Lowered& s) {
   if (!s.has('.')) return false;
   const std::string_view v = s.v;
-  for (std::string_view m : {".el", ".fc", ".amzn"}) {
+  for (std::string_view m : {".el"sv, ".fc"sv, ".amzn"sv}) {
     if (!s.has(m[1])) continue;
     const std::size_t at = v.find(m);
     if (at != std::string_view::npos && at + m.size() < v.size() && is_digit(v[at + m.size()]))

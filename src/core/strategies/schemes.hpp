@@ -82,6 +82,7 @@ struct TextScheme {
     ParseInto(text, out);
     return {};
   }
+  static constexpr bool kReadsEveryText = true;  // what a check asks is its validator's alone
   static View view(const Owned& v) { return {v, v.raw}; }
   static View view(const Local& v, std::string_view text) { return {v, text}; }
   static int compare(const View& a, const View& b) { return Cmp(a.parse, a.text, b.parse, b.text); }
@@ -305,8 +306,12 @@ class SchemeStrategy final : public VersionStrategy {
     return Scheme::compare(Scheme::view(la, a), Scheme::view(lb, b));
   }
   Check check(std::string_view text) const override {
-    Local l;
-    return local(text, l);
+    if constexpr (requires { Scheme::kReadsEveryText; }) {
+      return Validate(eco_, text);
+    } else {
+      Local l;
+      return local(text, l);
+    }
   }
   std::expected<int, std::string> compare_with_text(const ParsedRepr& a,
                                                     std::string_view b) const override {
