@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Builds the fuzzing targets with clang's sanitizers:
-#   fuzz/build.sh core      the libFuzzer harness of the core, /tmp/ombrel-fuzz/core_fuzz
+#   fuzz/build.sh core      the libFuzzer harness of the core, /tmp/ombrel-fuzz-ID/core_fuzz
 #                           (address and undefined-behaviour sanitizers)
 #   fuzz/build.sh python    the extension with coverage counters and AddressSanitizer, staged
-#                           in /tmp/ombrel-stage-fuzz-python, and atheris in /tmp/ombrel-fuzz/atheris
+#                           in /tmp/ombrel-stage-fuzz-python-ID, and atheris in
+#                           /tmp/ombrel-fuzz-ID/atheris (ID from the checkout's path)
 #   fuzz/build.sh           both
 # Needs clang 16 or later (std::expected) with its runtimes, installed from Debian when apt is
 # there; exits 77 with a message when it cannot be had.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=/tmp/ombrel-fuzz
 what=${1:-all}
 # shellcheck source=fuzz/clang.sh
 . "$root/fuzz/clang.sh"
+out=$(fuzz_dir "$root")
 find_clang || exit 77
 
 build_core() {
@@ -43,8 +44,8 @@ build_python() {
       echo "note: atheris could not be installed; fuzz/run.sh python falls back to --plain" >&2
   fi
   CXX=$CLANGXX CXXFLAGS="-fsanitize=address,fuzzer-no-link -fno-omit-frame-pointer -g" \
-    BUILD_TYPE=RelWithDebInfo "$root/tools/dev.sh" fuzz-python >/dev/null
-  echo /tmp/ombrel-stage-fuzz-python
+    BUILD_TYPE=RelWithDebInfo "$root/tools/dev.sh" "fuzz-python-${out##*-}" >/dev/null
+  echo "/tmp/ombrel-stage-fuzz-python-${out##*-}"
 }
 
 case $what in

@@ -1,7 +1,12 @@
 # Sourced by the fuzz and sanitizer scripts: find_clang sets CLANGXX to a clang++ of version 16
 # or later whose sanitizer and libFuzzer runtimes are installed (clang 14, Debian's default,
 # cannot compile the library's std::expected), installing Debian's clang-19 when apt is there.
-# CLANG_ASAN is the path of its shared ASan runtime.
+# CLANG_ASAN is the path of its shared ASan runtime. fuzz_dir names where a checkout keeps its
+# fuzzers' build products, apart from any other checkout's.
+
+fuzz_dir() {
+  echo "/tmp/ombrel-fuzz-$(printf %s "$1" | cksum | cut -d' ' -f1)"
+}
 
 clang_ok() {
   local cxx=$1 v

@@ -8,7 +8,9 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 what=${1:?usage: fuzz/run.sh core|python SECONDS}
 seconds=${2:-30}
-out=/tmp/ombrel-fuzz
+# shellcheck source=fuzz/clang.sh
+. "$root/fuzz/clang.sh"
+out=$(fuzz_dir "$root")
 work=$(mktemp -d)
 artifacts=$PWD/fuzz-artifacts/
 mkdir -p "$artifacts"
@@ -25,7 +27,7 @@ case $what in
     "$root/fuzz/build.sh" python >/dev/null || exit $?
     py=$(command -v "${PYTHON:-python}")
     interp=$("$py" -c 'import sys; print(sys.executable)')
-    stage=/tmp/ombrel-stage-fuzz-python
+    stage=/tmp/ombrel-stage-fuzz-python-${out##*-}
     if PYTHONPATH="$out/atheris" "$interp" -c 'import atheris' 2>/dev/null; then
       # The extension's sanitizer and coverage calls resolve into atheris' own runtime.
       LD_PRELOAD="$out/atheris/asan_with_fuzzer.so" ASAN_OPTIONS=detect_leaks=0 \
@@ -35,8 +37,8 @@ case $what in
         "$work" "$root/fuzz/corpus/python" >"$work.log" 2>&1 || status=$?
     else
       # The extension was built with AddressSanitizer: without atheris use the stock build.
-      "$root/tools/dev.sh" fuzz-plain >/dev/null
-      PYTHONPATH=/tmp/ombrel-stage-fuzz-plain "$interp" "$root/fuzz/python_fuzz.py" \
+      "$root/tools/dev.sh" "fuzz-plain-${out##*-}" >/dev/null
+      PYTHONPATH="/tmp/ombrel-stage-fuzz-plain-${out##*-}" "$interp" "$root/fuzz/python_fuzz.py" \
         --plain "$seconds" >"$work.log" 2>&1 || status=$?
     fi
     ;;
