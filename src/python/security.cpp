@@ -54,13 +54,6 @@ PyObject* new_str_or_none(std::optional<std::string_view> s) {
   return s ? new_str(*s) : Py_NewRef(Py_None);
 }
 
-// The name of the ecosystem of a lower-case purl type, if it has one.
-std::optional<std::string_view> ecosystem_name(std::string_view type) {
-  const auto eco = Ecosystem::from_purl_type(type);
-  if (!eco) return std::nullopt;
-  return eco->as_str();
-}
-
 // ---- package URLs ----
 
 constexpr Param kPurlParams[] = {{"purl"}};
@@ -81,12 +74,25 @@ PyObject* new_purl_dict() {
   return PyDict_Copy(tmpl);
 }
 
-PyObject* parse_purl_impl(PyObject*, const Args& args) {
-  const auto text = args.str(0);
-  if (!text) return nullptr;
-  const auto p = PurlView::parse(*text);
+// A lower-case purl type as a str. The types of the ecosystems are made once and shared: most
+// purls name one of them.
+PyObject* new_purl_type(std::string_view type, std::optional<Ecosystem> eco) {
+  if (!eco) return new_str(type);
+  constexpr std::size_t kTypes = std::tuple_size_v<decltype(EcosystemRow::purl_types)>;
+  static PyObject* kept[Ecosystem::count][kTypes] = {};
+  const auto& types = eco->row().purl_types;
+  std::size_t i = 0;
+  while (types[i] != type) ++i;  // `eco` was found by one of them
+  if (!kept[*eco][i]) kept[*eco][i] = new_str(type);
+  return kept[*eco][i] ? Py_NewRef(kept[*eco][i]) : nullptr;
+}
+
+// A new dict of the parts of `text`.
+PyObject* new_purl_parts(std::string_view text) {
+  const auto p = PurlView::parse(text);
   if (!p) return raise_value(p.error());
   const std::string type = ascii_lower(p->type);
+  const auto eco = Ecosystem::from_purl_type(type);
   std::string scratch;
   std::optional<std::string_view> ns;
   if (!p->namespace_.empty()) ns = p->clean_namespace(scratch);
@@ -97,11 +103,18 @@ PyObject* parse_purl_impl(PyObject*, const Args& args) {
   auto put = [&](Key key, std::optional<std::string_view> part) {
     return !part || set_item(dict.get(), key_object(key), new_str(*part));
   };
-  if (!put(kType, type) || !put(kNamespace, ns) || !put(kName, p->name) ||
-      !put(kVersion, p->version) || !put(kQualifiers, p->qualifiers) ||
-      !put(kSubpath, p->subpath) || !put(kEcosystem, ecosystem_name(type)))
+  if (!set_item(dict.get(), key_object(kType), new_purl_type(type, eco)) || !put(kNamespace, ns) ||
+      !put(kName, p->name) || !put(kVersion, p->version) || !put(kQualifiers, p->qualifiers) ||
+      !put(kSubpath, p->subpath) ||
+      (eco && !set_item(dict.get(), key_object(kEcosystem), new_ecosystem_name(*eco))))
     return nullptr;
   return dict.release();
+}
+
+PyObject* parse_purl_impl(PyObject*, const Args& args) {
+  const auto text = args.str(0);
+  if (!text) return nullptr;
+  return new_purl_parts(*text);
 }
 
 PyObject* purl_ecosystem_impl(PyObject*, const Args& args) {
