@@ -318,6 +318,24 @@ def check_osv_database(g):
         pass
 
 
+def check_purl_parsed_again(g):
+    """A purl parsed again answers as it did the first time, in a new dict whatever a caller did
+    to an earlier one, and a text a piece longer or a character shorter answers for itself."""
+    text = "pkg:" + g.pick(["", "npm/", "maven/g/"]) + g.text()
+    texts = [text, text + g.pick(TOKENS), text[:-1]]
+    first = {}
+    for _ in range(g.int(2, 8)):
+        t = g.pick(texts)
+        try:
+            got = ombrel.parse_purl(t)
+        except ValueError as e:
+            got = (type(e), e.args)
+        expected = first.setdefault(t, dict(got) if isinstance(got, dict) else got)
+        assert got == expected, t
+        if isinstance(got, dict):
+            got.clear()
+
+
 def call_function(g):
     fn = g.pick(FUNCTIONS)
     args = [g.value() for _ in range(g.int(0, 4))]
@@ -328,12 +346,14 @@ def call_function(g):
 def one_input(fdp):
     g = Gen(fdp)
     for _ in range(g.int(1, 4)):
-        k = g.int(0, 11)
+        k = g.int(0, 12)
         try:
             if k == 0:
                 check_version_invariants(g)
             elif k == 11:
                 check_osv_database(g)
+            elif k == 12:
+                check_purl_parsed_again(g)
             elif k == 1:
                 check_compare(g)
             elif k == 10:

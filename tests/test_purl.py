@@ -1,3 +1,4 @@
+import gc
 import random
 
 import pytest
@@ -107,3 +108,69 @@ def test_parse_of_built_purl_gives_back_the_parts():
         assert parse_purl(rebuilt) == first, text
         checked += 1
     assert checked > 300
+
+
+# Names and versions whose texts differ in one byte or in length, and more texts than are kept
+# parsed, so that they meet at the places they are kept in. "pkg:npm/a@" and 245 to 247 more
+# bytes make texts on both sides of the longest one kept.
+NAMES = ["a", "b", "\u00e9", "\u00e8", "a\0"]
+VERSIONS = ["1.0", "1.1", "1.0 ", "1.", "", "1" * 245, "1" * 246, "1" * 247] + [str(i) for i in range(40)]
+
+
+def purl_parts(name, version):
+    return dict(zip(KEYS, ("npm", None, name, version, None, None, "npm")))
+
+
+def test_a_purl_parsed_again_gives_its_own_parts_in_a_new_dict_each_time():
+    rng = random.Random(11)
+    last = {}
+    for _ in range(4000):
+        name, version = rng.choice(NAMES), rng.choice(VERSIONS)
+        text = "".join(["pkg:npm/", name, "@", version])  # a new object, maybe where a freed one was
+        for _ in range(rng.randint(1, 3)):
+            d = parse_purl(text)
+            assert type(d) is dict and list(d) == KEYS and d == purl_parts(name, version), text
+            assert d is not last.get(text)
+            d["name"] = d.pop("version")  # a caller's change stays in the caller's dict
+            last[text] = d
+
+
+class Reenters:
+    """Garbage in a cycle whose finalizer parses purls: collected while parse_purl makes its
+    dict, it calls parse_purl again from inside."""
+
+    def __init__(self, state):
+        self.cycle, self.state = self, state
+
+    def __del__(self):
+        state = self.state
+        state.inside += state.in_call
+        for name, version in state.rng.sample(state.parts, 3) * 2:
+            state.kept.append((name, version, parse_purl(f"pkg:npm/{name}@{version}")))
+
+
+def test_a_purl_parsed_by_a_finalizer_inside_parse_purl_leaves_every_answer_right():
+    class State:
+        rng, inside, in_call, kept = random.Random(5), 0, False, []
+        parts = [(n, v) for n in NAMES for v in VERSIONS]
+
+    expected = {p: purl_parts(*p) for p in State.parts}  # made here: a dict freed would be reused
+
+    state = State()
+    threshold = gc.get_threshold()
+    gc.set_threshold(1)  # a collection at nearly every object made
+    try:
+        held = [{} for _ in range(200)]  # empties the dicts kept for reuse: parse_purl makes one
+        for _ in range(1000):
+            name, version = state.rng.choice(state.parts)
+            Reenters(state)  # collected at the next object made
+            for _ in range(2):
+                state.in_call = True
+                d = parse_purl(f"pkg:npm/{name}@{version}")
+                state.in_call = False
+                held.append(d)
+                assert d == expected[name, version]
+    finally:
+        gc.set_threshold(*threshold)
+    assert state.inside > 100
+    assert all(d == expected[name, version] for name, version, d in state.kept)

@@ -65,6 +65,8 @@ DB = ombrel.OsvDatabase(ADVISORIES[:1])
 RANGES = itertools.cycle([f">={i}.0, <{i + 1}.0 || =={i}.5" for i in range(300)])
 VERS = itertools.cycle([f"vers:npm/>={i}.0.0|<{i + 1}.0.0" for i in range(300)])
 NATIVE = itertools.cycle([f">={i}.0,<{i + 1}.0,!={i}.5" for i in range(300)])
+# More purls than are kept, each parsed twice running: most calls keep one and push another out.
+PURLS = itertools.cycle([f"pkg:npm/w{i}@{i}.0.0?a=b#c" for i in range(300)])
 HEAVY = itertools.cycle(["^1," * 80 + f"<{i}" for i in range(300)])  # short, but too big to keep
 
 # (callable, args, kwargs): successes first, then each kind of failure.
@@ -123,6 +125,7 @@ CASES = [
     (ombrel.parse_purl, ("pkg:maven/grp.sub/widget-core@3.12.0?type=jar#src",), {}),
     (ombrel.parse_purl, ("pkg:npm/" + "a//" * 5000 + "x@1",), {}),
     (ombrel.parse_purl, ("pkg:npm//",), {}),
+    (lambda: [ombrel.parse_purl(t) for t in itertools.islice(PURLS, 8) for _ in range(2)], (), {}),
     (ombrel.parse_purl, ("PKG:" + BIG,), {}),
     (ombrel.build_purl, ("NPM", "widget", "4.17.21", "ns", "a=b", "x"), {}),
     (ombrel.build_purl, (" ", "widget"), {}),

@@ -143,10 +143,12 @@ namespace {
 
 // The canonical names, interned once: a name written as a literal in the caller's code is the
 // same object, found by its address before any text is read, in a table open-addressed by it.
+// The same objects are the names results give.
 class InternedNames {
  public:
   InternedNames() {
-    for (std::size_t i = 0; i < Ecosystem::count; ++i) add(intern(kEcosystems[i].name), i);
+    for (std::size_t i = 0; i < Ecosystem::count; ++i)
+      add(names_[i] = intern(kEcosystems[i].name), i);
     add(intern("auto"), kAuto);
   }
   // The row of the name `obj` is, kAuto for "auto", or kNone when it is none of them.
@@ -157,6 +159,8 @@ class InternedNames {
     }
   }
   static constexpr std::size_t kAuto = Ecosystem::count, kNone = kAuto + 1;
+  // Borrowed; nullptr where it could not be made.
+  PyObject* name(Ecosystem eco) const { return names_[eco]; }
 
  private:
   static constexpr std::size_t kSlots = 64;  // more than twice the names: probes stay short
@@ -180,12 +184,23 @@ class InternedNames {
     slots_[k] = {name, row};
   }
   std::array<Slot, kSlots> slots_{};
+  std::array<PyObject*, Ecosystem::count> names_{};
 };
+
+const InternedNames& interned_names() {
+  static const InternedNames interned;  // kept for the life of the process
+  return interned;
+}
 
 }  // namespace
 
+PyObject* new_ecosystem_name(Ecosystem eco) {
+  PyObject* name = interned_names().name(eco);
+  return name ? Py_NewRef(name) : new_str(eco.as_str());
+}
+
 std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed) {
-  static const InternedNames interned;  // kept for the life of the process
+  const InternedNames& interned = interned_names();
   const std::size_t row = interned.find(obj);
   if (row < Ecosystem::count) return EcosystemArg::of(static_cast<Ecosystem::Id>(row));
   if (row == InternedNames::kNone) return std::nullopt;

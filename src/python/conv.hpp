@@ -59,6 +59,8 @@ class Args {
 // The ecosystem a canonical name or "auto" stands for when `obj` is that name's interned
 // object (as a literal in the caller's code is), found by address alone; nothing otherwise.
 std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed);
+// The canonical name of `eco` as a str: the interned object of that name, shared by every call.
+PyObject* new_ecosystem_name(Ecosystem eco);
 // UTF-8 of a `str` (borrowed from the object), or TypeError / UnicodeEncodeError.
 std::optional<std::string_view> text_of(PyObject* obj);
 // TypeError "'<type>' object is not an instance of '<expected>'"; returns nullptr.

@@ -44,6 +44,8 @@ extern const Function kSatisfies, kRangeContains, kRangesIntersect;
 // security.cpp
 extern const Function kParsePurl, kBuildPurl, kPurlEcosystem, kBuildVers, kVersContains,
     kOsvAffected;
+// Releases the purls parse_purl keeps parsed, at the module's teardown.
+void forget_purls();
 // bump.cpp
 extern const Function kBumpMajor, kBumpMinor, kBumpPatch, kBumpPrerelease, kNextStable;
 

@@ -59,8 +59,12 @@ int exec_module(PyObject* module) {
 
 PyModuleDef_Slot slots[] = {{Py_mod_exec, reinterpret_cast<void*>(&exec_module)}, {0, nullptr}};
 
+void free_module(void*) {
+  forget_purls();
+}
+
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "_ombrel", "", 0, nullptr, slots, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "_ombrel", "", 0, nullptr, slots, nullptr, nullptr, &free_module,
 };
 
 }  // namespace

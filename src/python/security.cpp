@@ -3,6 +3,7 @@
 #include "functions.hpp"
 #include "osv.hpp"
 #include "osv_database.hpp"
+#include "parse_cache.hpp"
 #include "purl.hpp"
 #include "text.hpp"
 #include "vers.hpp"
@@ -54,13 +55,6 @@ PyObject* new_str_or_none(std::optional<std::string_view> s) {
   return s ? new_str(*s) : Py_NewRef(Py_None);
 }
 
-// The name of the ecosystem of a lower-case purl type, if it has one.
-std::optional<std::string_view> ecosystem_name(std::string_view type) {
-  const auto eco = Ecosystem::from_purl_type(type);
-  if (!eco) return std::nullopt;
-  return eco->as_str();
-}
-
 // ---- package URLs ----
 
 constexpr Param kPurlParams[] = {{"purl"}};
@@ -81,12 +75,25 @@ PyObject* new_purl_dict() {
   return PyDict_Copy(tmpl);
 }
 
-PyObject* parse_purl_impl(PyObject*, const Args& args) {
-  const auto text = args.str(0);
-  if (!text) return nullptr;
-  const auto p = PurlView::parse(*text);
+// A lower-case purl type as a str. The types of the ecosystems are made once and shared: most
+// purls name one of them.
+PyObject* new_purl_type(std::string_view type, std::optional<Ecosystem> eco) {
+  if (!eco) return new_str(type);
+  constexpr std::size_t kTypes = std::tuple_size_v<decltype(EcosystemRow::purl_types)>;
+  static PyObject* kept[Ecosystem::count][kTypes] = {};
+  const auto& types = eco->row().purl_types;
+  std::size_t i = 0;
+  while (types[i] != type) ++i;  // `eco` was found by one of them
+  if (!kept[*eco][i]) kept[*eco][i] = new_str(type);
+  return kept[*eco][i] ? Py_NewRef(kept[*eco][i]) : nullptr;
+}
+
+// A new dict of the parts of `text`.
+PyObject* new_purl_parts(std::string_view text) {
+  const auto p = PurlView::parse(text);
   if (!p) return raise_value(p.error());
   const std::string type = ascii_lower(p->type);
+  const auto eco = Ecosystem::from_purl_type(type);
   std::string scratch;
   std::optional<std::string_view> ns;
   if (!p->namespace_.empty()) ns = p->clean_namespace(scratch);
@@ -97,11 +104,67 @@ PyObject* parse_purl_impl(PyObject*, const Args& args) {
   auto put = [&](Key key, std::optional<std::string_view> part) {
     return !part || set_item(dict.get(), key_object(key), new_str(*part));
   };
-  if (!put(kType, type) || !put(kNamespace, ns) || !put(kName, p->name) ||
-      !put(kVersion, p->version) || !put(kQualifiers, p->qualifiers) ||
-      !put(kSubpath, p->subpath) || !put(kEcosystem, ecosystem_name(type)))
+  if (!set_item(dict.get(), key_object(kType), new_purl_type(type, eco)) || !put(kNamespace, ns) ||
+      !put(kName, p->name) || !put(kVersion, p->version) || !put(kQualifiers, p->qualifiers) ||
+      !put(kSubpath, p->subpath) ||
+      (eco && !set_item(dict.get(), key_object(kEcosystem), new_ecosystem_name(*eco))))
     return nullptr;
   return dict.release();
+}
+
+// The parts of purls parsed lately, so that a text parsed again and again is cut and made into
+// strs once: each call gets a copy of the kept dict, whose values, strs and None, are immutable
+// and so shared. A text is kept when it comes to its slot twice running, so that a stream of
+// distinct purls costs a hash each and pushes nothing out. Bounded: kSlots dicts, of texts of
+// at most kMaxText bytes, compared byte for byte. Making an object may run the garbage
+// collector and, through a finalizer, parse_purl again: a slot is read before anything is made
+// and written after, and a kept dict is held while it is copied.
+class PurlCache {
+ public:
+  PyObject* parts(std::string_view text) {
+    if (text.size() > kMaxText) return new_purl_parts(text);
+    const std::uint64_t hash = quick_hash(text);
+    Slot& s = slots_[(hash >> 40) % kSlots];
+    if (s.dict && s.hash == hash && s.text() == text) {
+      const Ref kept(Py_NewRef(s.dict));
+      return PyDict_Copy(kept.get());
+    }
+    if (std::exchange(s.seen, hash) != hash) return new_purl_parts(text);
+    Ref made(new_purl_parts(text));
+    if (!made) return nullptr;
+    Ref copy(PyDict_Copy(made.get()));
+    if (!copy) return nullptr;
+    const Ref evicted(std::exchange(s.dict, made.release()));
+    s.hash = hash;
+    s.size = static_cast<std::uint16_t>(text.size());
+    std::memcpy(s.bytes, text.data(), text.size());
+    return copy.release();
+  }
+
+  void clear() {
+    for (Slot& s : slots_) Ref evicted(std::exchange(s.dict, nullptr));
+  }
+
+ private:
+  static constexpr std::size_t kSlots = 64, kMaxText = 256;
+  struct Slot {
+    std::uint64_t hash = 0;  // of the kept text
+    std::uint64_t seen = 0;  // of the text that came here last
+    PyObject* dict = nullptr;  // owned; null while empty
+    std::uint16_t size = 0;
+    char bytes[kMaxText];
+
+    std::string_view text() const { return {bytes, size}; }
+  };
+  std::array<Slot, kSlots> slots_{};
+};
+
+PurlCache purl_cache;
+
+PyObject* parse_purl_impl(PyObject*, const Args& args) {
+  const auto text = args.str(0);
+  if (!text) return nullptr;
+  return purl_cache.parts(*text);
 }
 
 PyObject* purl_ecosystem_impl(PyObject*, const Args& args) {
@@ -512,6 +575,10 @@ void* slot_fn(F f) {
 }
 
 }  // namespace
+
+void forget_purls() {
+  purl_cache.clear();
+}
 
 const Function kParsePurl{{"parse_purl", kPurlParams}, parse_purl_impl};
 const Function kBuildPurl{{"build_purl", kBuildPurlParams}, build_purl_impl};
