@@ -3,6 +3,9 @@ import itertools
 import json
 import os
 import pathlib
+import random
+import sys
+import threading
 import time
 
 import pytest
@@ -31,6 +34,44 @@ def within(seconds):
     yield
     elapsed = time.perf_counter() - start
     assert elapsed < seconds * TIME_SCALE, f"took {elapsed:.1f} s"
+
+
+def outcome(fn, *args):
+    """fn(*args), or the type and arguments of the ValueError or TypeError it raises."""
+    try:
+        return fn(*args)
+    except (ValueError, TypeError) as e:
+        return (type(e).__name__, e.args)
+
+
+def wrong_in_threads(calls, threads, rounds):
+    """The indices of `calls` whose outcome differed from one thread's, when `threads` threads
+    make every call `rounds` times, each in its own order, switching as often as they can."""
+    expected = [outcome(fn, *args) for fn, args in calls]
+    wrong = []
+
+    def hammer(seed):
+        order = list(range(len(calls)))
+        random.Random(seed).shuffle(order)
+        for _ in range(rounds):
+            for i in order:
+                fn, args = calls[i]
+                if outcome(fn, *args) != expected[i]:
+                    wrong.append(i)
+
+    interval = sys.getswitchinterval()
+    sys.setswitchinterval(1e-6)
+    try:
+        workers = [threading.Thread(target=hammer, args=(seed,)) for seed in range(threads)]
+        for t in workers:
+            t.start()
+        for t in workers:
+            t.join()
+    finally:
+        sys.setswitchinterval(interval)
+    return wrong
+
+
 ECOSYSTEMS = (
     "generic semver pep440 debian rpm ruby maven go npm nuget composer crates hex swift calver "
     "alpine docker conda arch gentoo cran spack dart julia terraform helm cpan nix homebrew freebsd"

@@ -8,7 +8,6 @@ import shutil
 import subprocess
 
 import pytest
-from conftest import within
 
 from ombrel import native_satisfies, vers_contains, vers_from_native
 
@@ -333,16 +332,6 @@ def check_against(ecosystem, cases, verdicts, caveat=lambda v: False):
         got = [native_satisfies(v, r, ecosystem) for v in versions]
         assert got == answer, (r, [(v, a) for v, a, b in zip(versions, answer, got) if a != b])
         check_round_trip(ecosystem, r, [v for v in versions if not caveat(v)])
-
-
-def answers_in_time(ecosystem, constraint, version, seconds=20):
-    """A hostile constraint gives an answer or a ValueError, in the time a linear reading takes."""
-    with within(seconds):
-        try:
-            native_satisfies(version, constraint, ecosystem)
-            vers_from_native(ecosystem, constraint)
-        except ValueError:
-            pass
 
 
 def check_answers(ecosystem, constraint, yes, no):

