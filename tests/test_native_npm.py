@@ -2,7 +2,7 @@ import json
 import random
 
 import pytest
-from conftest import raises
+from conftest import DATA, raises
 from native_oracles import around, check_against, check_answers, node_verdicts, outcome
 
 from ombrel import Version, native_filter, native_satisfies, vers_contains, vers_from_native
@@ -87,8 +87,9 @@ def generated_ranges(seed, count):
 
 
 def advisory_ranges():
-    with open("/work/shared/data/ranges/npm-advisory-ranges.json") as f:
-        return json.load(f)
+    """The npm ranges of real advisories with their VERS, where the shared data is at hand."""
+    path = DATA.parent / "ranges" / "npm-advisory-ranges.json"
+    return json.loads(path.read_text()) if path.is_file() else []
 
 
 def test_agrees_with_node_semver():
@@ -98,8 +99,9 @@ def test_agrees_with_node_semver():
 
 
 def test_advisory_ranges_give_the_versions_of_their_vers():
+    entries = advisory_ranges() or pytest.skip("the shared advisory ranges are not at hand")
     unreadable = 0  # texts that keep touching constraints (`<2.1.0|>=2.1.0`), which the reader refuses
-    for entry in advisory_ranges():
+    for entry in entries:
         vers = vers_from_native("npm", entry["native"])
         try:
             vers_contains(entry["vers"], "0.0.0")

@@ -62,7 +62,7 @@ COVERS = {
     "src/python/security": ["test_osv", "test_osv_database", "test_purl", "test_vers", "test_hostile"],
     "src/python/module": ["test_frame", "test_version"],
 }
-SLOW = {"test_cli", "test_docs", "test_readme"}
+SLOW = {"test_cli", "test_docs"}
 
 # (pattern, replacements): the kinds of fault drawn by `sample`.
 OPERATORS = [
