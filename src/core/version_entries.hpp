@@ -53,6 +53,9 @@ class VersionEntries {
     return r != kKeyOpen ? r : compare_open(a, b);
   }
   int compare_open(const Entry& a, const Entry& b) const;
+  // Sorts by the keys' bytes where that is the entries' order; false, with the entries as they
+  // were, where it is not.
+  bool sort_by_keys();
 
   Ecosystem eco_;
   std::vector<ParsedRepr> owned_;
