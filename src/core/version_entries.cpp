@@ -114,8 +114,7 @@ class PackedBytes {
 // one of them, which is then the least of the keys that share those bytes, and so it, or a
 // key of equal bytes, and the next distinct key leave theirs open too.
 bool VersionEntries::sort_by_keys() {
-  constexpr std::size_t kMinEntries = 256;  // below, the merge sort is as quick
-  if (entries_.size() < kMinEntries ||
+  if (entries_.size() < kKeySortFrom ||  // below, the merge sort is as quick
       std::ranges::any_of(entries_, [](const Entry& e) { return !e.key.complete(); }))
     return false;
   const auto keys = entries_ | std::views::transform(&Entry::key);
