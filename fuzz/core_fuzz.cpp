@@ -476,9 +476,6 @@ Parsed parse_all(Ecosystem eco, const std::vector<std::string_view>& texts) {
   return out;
 }
 
-// The sort gives a permutation of its input whatever the comparator; under a transitive
-// ordering the result is ascending and equal versions keep their input order. Blocks of one to
-// four elements send every sort of a few elements through the merge of many runs.
 // The texts that parse, repeated into a list long enough for the keys to sort it alone: where
 // they decide every pair, the order is a total one, the ecosystem's even where that is not
 // transitive in general.
@@ -487,12 +484,12 @@ void sorting_by_keys(const Input& in) {
   for (std::string_view t : in.texts)
     if (parse_for_ecosystem(in.eco, t)) texts.push_back(t);
   if (texts.empty() || texts.size() > 64) return;
+  std::vector<OrderKey> keys;
+  for (std::string_view t : texts) keys.push_back(*text_order_key(in.eco, t));
   bool decided = true;
-  for (std::string_view a : texts)
-    for (std::string_view b : texts) {
-      const auto ka = text_order_key(in.eco, a), kb = text_order_key(in.eco, b);
-      decided = decided && ka->complete() && cmp_order_keys(*ka, *kb) != kKeyOpen;
-    }
+  for (const OrderKey& a : keys)
+    for (const OrderKey& b : keys)
+      decided = decided && a.complete() && cmp_order_keys(a, b) != kKeyOpen;
   const std::size_t n = std::max(texts.size(), VersionEntries::kKeySortFrom);
   VersionEntries entries(in.eco, n);
   for (std::size_t i = 0; i < n; ++i)
@@ -511,6 +508,9 @@ void sorting_by_keys(const Input& in) {
   }
 }
 
+// The sort gives a permutation of its input whatever the comparator; under a transitive
+// ordering the result is ascending and equal versions keep their input order. Blocks of one to
+// four elements send every sort of a few elements through the merge of many runs.
 void sorting(const Input& in) {
   const Parsed parsed = parse_all(in.eco, in.texts);
   const std::size_t n = parsed.reprs.size();

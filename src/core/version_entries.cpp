@@ -5,6 +5,7 @@
 #include <bit>
 #include <bitset>
 #include <memory>
+#include <optional>
 #include <ranges>
 #include <stdexcept>
 
@@ -60,6 +61,10 @@ namespace {
 // Byte `d` of a key's code.
 std::uint8_t key_byte(const OrderKey& k, std::size_t d) {
   return static_cast<std::uint8_t>(d < 8 ? k.hi >> (56 - 8 * d) : k.lo >> (120 - 8 * d));
+}
+
+bool same_bytes(const OrderKey& a, const OrderKey& b) {
+  return a.hi == b.hi && (a.lo ^ b.lo) >> 8 == 0;  // the low byte holds the length
 }
 
 // Keys' bytes as integers in the same order: each byte as the rank of its value among the
@@ -132,15 +137,13 @@ bool VersionEntries::sort_by_keys() {
   sorted.reserve(entries_.size());
   for (const Packed& p : order) sorted.push_back(entries_[p.at]);
   order = {};
-  // Runs of equal keys in turn, each as its key of the fewest valid bytes.
-  OrderKey last{};
+  // Runs of keys of equal bytes in turn, each as its key of the fewest valid bytes.
+  std::optional<OrderKey> last;
   for (std::size_t i = 0; i < sorted.size();) {
     OrderKey run = sorted[i].key;
-    for (const OrderKey first = run; i < sorted.size() && sorted[i].key.hi == first.hi &&
-                                     (sorted[i].key.lo ^ first.lo) >> 8 == 0;
-         ++i)
+    for (const OrderKey bytes = run; i < sorted.size() && same_bytes(sorted[i].key, bytes); ++i)
       if (sorted[i].key.len() < run.len()) run = sorted[i].key;
-    if (last.complete() && cmp_order_keys(last, run) != -1) return false;
+    if (last && cmp_order_keys(*last, run) != -1) return false;
     last = run;
   }
   entries_.swap(sorted);
