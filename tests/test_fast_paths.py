@@ -231,9 +231,9 @@ def test_plain_dotted_releases_order_as_their_parses_do(ecosystem):
         assert type(Version(a, ecosystem)) is Version
 
 
-SHORT_NUMS = ["1", "2", "9", "198", "199", "255", "256", "65536"]
-LONG_NUMS = SHORT_NUMS + ["0", "4294967296", "18446744073709551615"]
-TAILS = ["", "", "", "a1", "rc2", ".post1", ".dev3", "-rc.1", "-beta.2", "-1", "~rc1", "_p1"]
+SHORT_NUMS = ["1", "2", "9", "198", "199", "255"]  # a key's one-byte numbers end at 198
+LONG_NUMS = SHORT_NUMS + ["0", "256", "65536", "4294967296", "18446744073709551615"]
+TAILS = ["", "", "", "a1", "rc2", ".post1", ".dev3", "-rc.1", "-1", "~rc1", "_p1"]
 
 
 @pytest.mark.parametrize("ecosystem", ECOSYSTEMS)
@@ -245,7 +245,7 @@ def test_long_lists_sort_as_pairwise_compare_does(ecosystem):
     rng = random.Random(ECOSYSTEMS.index(ecosystem) + 300)
     key = functools.cmp_to_key(functools.partial(ombrel.compare, ecosystem=ecosystem))
     for nums, tails, n in ((SHORT_NUMS, TAILS, 255), (SHORT_NUMS, TAILS, 1500),
-                           (LONG_NUMS, TAILS + ["+build.5"], 1500)):
+                           (LONG_NUMS, TAILS + ["-beta.2", "+build.5"], 1500)):
         texts = parsable(ecosystem, [
             ("v" if ecosystem == "go" else "") + ".".join(rng.choice(nums) for _ in range(3))
             + rng.choice(tails) + ("-1" if ecosystem == "arch" else "") for _ in range(n)])
