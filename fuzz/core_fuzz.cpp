@@ -476,6 +476,38 @@ Parsed parse_all(Ecosystem eco, const std::vector<std::string_view>& texts) {
   return out;
 }
 
+// The texts that parse, repeated into a list long enough for the keys to sort it alone: where
+// they decide every pair, the order is a total one, the ecosystem's even where that is not
+// transitive in general.
+void sorting_by_keys(const Input& in) {
+  std::vector<std::string_view> texts;
+  for (std::string_view t : in.texts)
+    if (parse_for_ecosystem(in.eco, t)) texts.push_back(t);
+  if (texts.empty() || texts.size() > 64) return;
+  std::vector<OrderKey> keys;
+  for (std::string_view t : texts) keys.push_back(*text_order_key(in.eco, t));
+  bool decided = true;
+  for (const OrderKey& a : keys)
+    for (const OrderKey& b : keys)
+      decided = decided && a.complete() && cmp_order_keys(a, b) != kKeyOpen;
+  const std::size_t n = std::max(texts.size(), VersionEntries::kKeySortFrom);
+  VersionEntries entries(in.eco, n);
+  for (std::size_t i = 0; i < n; ++i)
+    check(entries.add(texts[i % texts.size()], static_cast<std::uint32_t>(i)).has_value(),
+          "a text that parses is added");
+  entries.sort();
+  std::vector<std::uint32_t> seen(n);
+  for (std::size_t i = 0; i < n; ++i) seen[i] = entries.index(i);
+  std::ranges::sort(seen);
+  for (std::size_t i = 0; i < n; ++i) check(seen[i] == i, "a long sort gives a permutation");
+  if (!decided && !one_of(in.eco, kTransitive)) return;
+  for (std::size_t i = 1; i < n; ++i) {
+    const std::uint32_t a = entries.index(i - 1), b = entries.index(i);
+    const int r = *compare_texts(in.eco, texts[a % texts.size()], texts[b % texts.size()]);
+    check(r < 0 || (r == 0 && a < b), "a long sort is ascending and stable");
+  }
+}
+
 // The sort gives a permutation of its input whatever the comparator; under a transitive
 // ordering the result is ascending and equal versions keep their input order. Blocks of one to
 // four elements send every sort of a few elements through the merge of many runs.
@@ -498,6 +530,7 @@ void sorting(const Input& in) {
     check(r < 0 || (r == 0 && entries.index(i - 1) < entries.index(i)),
           "entries sort ascending and stable");
   }
+  sorting_by_keys(in);
   std::vector<std::size_t> order(n);
   std::iota(order.begin(), order.end(), 0);
   const auto cmp = [&](std::size_t a, std::size_t b) {

@@ -229,3 +229,28 @@ def test_plain_dotted_releases_order_as_their_parses_do(ecosystem):
         assert got == {(True, True): 0, (False, True): -1, (True, False): 1}[by_range[0]], (a, b)
         assert by_range[1] == by_range[0], (a, b)
         assert type(Version(a, ecosystem)) is Version
+
+
+SHORT_NUMS = ["1", "2", "9", "198", "199", "255"]  # a key's one-byte numbers end at 198
+LONG_NUMS = SHORT_NUMS + ["0", "256", "65536", "4294967296", "18446744073709551615"]
+TAILS = ["", "", "", "a1", "rc2", ".post1", ".dev3", "-rc.1", "-1", "~rc1", "_p1"]
+
+
+@pytest.mark.parametrize("ecosystem", ECOSYSTEMS)
+def test_long_lists_sort_as_pairwise_compare_does(ecosystem):
+    """From 256 elements on, a list whose order keys decide every pair is sorted by the keys'
+    bytes alone; one short of that, or with a key that leaves a pair open, the long way. Numbers
+    at the edges of the keys' one-byte codes and of 64 bits, and many equal versions, in orders
+    that are total (every Arch version has a pkgrel, as one without equals each of them)."""
+    rng = random.Random(ECOSYSTEMS.index(ecosystem) + 300)
+    key = functools.cmp_to_key(functools.partial(ombrel.compare, ecosystem=ecosystem))
+    for nums, tails, n in ((SHORT_NUMS, TAILS, 255), (SHORT_NUMS, TAILS, 1500),
+                           (LONG_NUMS, TAILS + ["-beta.2", "+build.5"], 1500)):
+        texts = parsable(ecosystem, [
+            ("v" if ecosystem == "go" else "") + ".".join(rng.choice(nums) for _ in range(3))
+            + rng.choice(tails) + ("-1" if ecosystem == "arch" else "") for _ in range(n)])
+        expected = sorted(texts, key=key)
+        got = ombrel.sort_versions(texts, ecosystem)
+        assert len(got) == len(expected) and all(x is y for x, y in zip(got, expected)), (len(nums), n)
+        if texts:
+            assert ombrel.max_version(texts, ecosystem) is expected[-1]

@@ -29,7 +29,9 @@ class VersionEntries {
   bool empty() const { return entries_.empty(); }
   std::size_t size() const { return entries_.size(); }
   std::uint32_t index(std::size_t k) const { return entries_[k].index; }
-  // Ascending; equal entries keep the order in which they were added.
+  // Ascending; equal entries keep the order in which they were added. From this many entries
+  // on, keys that decide every pair sort them alone.
+  static constexpr std::size_t kKeySortFrom = 256;
   void sort();
   // The index of the first of the smallest: a later entry wins only when the kept one is greater.
   std::uint32_t min() const;
@@ -53,6 +55,9 @@ class VersionEntries {
     return r != kKeyOpen ? r : compare_open(a, b);
   }
   int compare_open(const Entry& a, const Entry& b) const;
+  // Sorts by the keys' bytes where that is the entries' order; false, with the entries as they
+  // were, where it is not.
+  bool sort_by_keys();
 
   Ecosystem eco_;
   std::vector<ParsedRepr> owned_;
