@@ -118,19 +118,22 @@ def test_sorting_by_prefixes_agrees_with_pairwise_compare(ecosystem):
 
 
 MAVEN_PIECES = ["1", "0", "00", "10", ".", "-", "rc", "a", "b", "m", "ga", "final", "release", "cr", "sp",
-                "snapshot", "x", "A", "\u00e9", " "]
+                "snapshot", "milestone", "x", "A", "RC", "Beta", "Foo", "+", "\u00e9", " ",
+                "999999999999999999", "1000000000000000000", "00000000000000000000001"]
 
 
 def test_maven_texts_read_on_the_stack_order_as_their_item_trees_do():
-    """Texts up to 64 bytes of ASCII are read into a buffer; longer or non-ASCII ones into the tree."""
+    """Texts up to 64 bytes of ASCII are read into a buffer; longer or non-ASCII ones into the tree.
+    Two such texts are walked once as far as they agree, so neighbours in byte order are compared too."""
     rng = random.Random(64)
     texts = ["".join(rng.choice(MAVEN_PIECES) for _ in range(rng.randrange(1, 8 if i % 4 else 40)))
              for i in range(1200)]
     texts = parsable("maven", texts + ["1" + ".0" * k + "-rc-1" for k in range(26, 36)])
     kept = [Version(t, "maven") for t in texts]
-    for i, (a, v) in enumerate(zip(texts, kept)):
-        j = (i * 7 + 1) % len(texts)
-        assert ombrel.compare(a, texts[j], "maven") == v.compare(kept[j]), (a, texts[j])
+    by_bytes = sorted(range(len(texts)), key=lambda i: texts[i].lower())
+    pairs = [(i, (i * 7 + 1) % len(texts)) for i in range(len(texts))] + list(zip(by_bytes, by_bytes[1:]))
+    for i, j in pairs:
+        assert ombrel.compare(texts[i], texts[j], "maven") == kept[i].compare(kept[j]), (texts[i], texts[j])
 
 
 @pytest.mark.parametrize("ecosystem", SCHEMES)

@@ -112,7 +112,8 @@ def test_deepest_trees_compare(a, b, expected):
 #   Final_Sigma context decides ("1ΑΣ-cr" ends its qualifier in σ there, ς here);
 # - it has no nesting limit;
 # - it lower-cases by the JDK's Unicode version; the atoms below have the same mapping in both.
-ATOMS = ["0", "00", "1", "2", "10", "007", "123456789012345678901234567890", "a", "b", "m", "x", "alpha", "beta",
+ATOMS = ["0", "00", "1", "2", "10", "007", "123456789012345678901234567890", "999999999999999999",
+         "1000000000000000000", "a", "b", "m", "x", "alpha", "beta",
          "milestone", "rc", "cr", "snapshot", "ga", "final", "release", "sp", "foo", "Alpha", "RC", "SNAPSHOT", "Final",
          "GA", ".", ".", "-", "-", "\u00e9", "\u00c9", "\u0130", "\u00df", "\U00010400", "\uff5a", "\ue000"]
 

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,10 +74,8 @@ constexpr std::size_t space_before(std::string_view s, std::size_t end) {
   return k == end - start ? k : 0;
 }
 
-constexpr std::string_view trim(std::string_view s) {
-  // Fast path: printable ASCII at both ends is never white space.
-  auto visible = [](char c) { return c > ' ' && c < 0x7F; };
-  if (!s.empty() && visible(s.front()) && visible(s.back())) return s;
+// The text without the white space at its ends, read a character at a time.
+constexpr std::string_view trim_spaces(std::string_view s) {
   std::size_t b = 0, e = s.size();
   while (b < e) {
     std::size_t k = space_at(s.substr(0, e), b);
@@ -89,6 +88,25 @@ constexpr std::string_view trim(std::string_view s) {
     e -= k;
   }
   return s.substr(b, e - b);
+}
+
+// Small enough to be inlined where it is called, as most texts take the first return.
+constexpr std::string_view trim(std::string_view s) {
+  // Printable ASCII at both ends is never white space.
+  auto visible = [](char c) { return c > ' ' && c < 0x7F; };
+  if (!s.empty() && visible(s.front()) && visible(s.back())) return s;
+  return trim_spaces(s);
+}
+
+// The number of bytes below 0x80 that the text starts with, read a word at a time.
+inline std::size_t ascii_prefix(std::string_view s) {
+  std::size_t i = 0;
+  for (std::uint64_t w; i + 8 <= s.size(); i += 8) {
+    std::memcpy(&w, s.data() + i, 8);
+    if (w & 0x8080808080808080) break;
+  }
+  while (i < s.size() && static_cast<unsigned char>(s[i]) < 0x80) ++i;
+  return i;
 }
 
 // Drops a `v` or `V` that stands before a digit, as versions are often written.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <utility>
 
 #include "message.hpp"
@@ -18,6 +20,44 @@ using Kind = MavenItem::Kind;
 constexpr std::array<std::string_view, 7> kQualifiers = {"alpha",    "beta", "milestone", "rc",
                                                          "snapshot", "",     "sp"};
 constexpr int kReleaseRank = 5;
+// Other spellings of known qualifiers; a one-letter one only where a digit follows it.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 7> kAliases = {{
+    {"a", "alpha"}, {"b", "beta"}, {"m", "milestone"}, {"release", ""}, {"final", ""},
+    {"ga", ""}, {"cr", "rc"}}};
+
+constexpr std::size_t index_of(std::string_view qualifier) {
+  return static_cast<std::size_t>(std::find(kQualifiers.begin(), kQualifiers.end(), qualifier) -
+                                  kQualifiers.begin());
+}
+
+// Every spelling of a known qualifier, in a slot found by its length and first byte: a
+// lower-cased token is told by one comparison of its first eight bytes (and a ninth).
+struct Spelling {
+  std::uint64_t head = 0, mask = 0;  // the word's first eight bytes, and which of them it has
+  char ninth = 0;
+  std::uint8_t size = 0, rank = 0;
+};
+constexpr std::size_t kMaxSpelling = 9;
+constexpr std::size_t spelling_slot(char first, std::size_t size) {
+  return (static_cast<unsigned char>(first) + 9 * size) % 32;
+}
+constexpr std::array<Spelling, 32> kSpellings = [] {
+  std::array<Spelling, 32> slots{};
+  auto place = [&](std::string_view word, std::string_view qualifier) {
+    Spelling& s = slots[spelling_slot(word[0], word.size())];
+    if (s.size != 0 || word.size() > kMaxSpelling) throw "a spelling without its own slot";
+    std::array<char, 8> head{}, mask{};
+    for (std::size_t i = 0; i < std::min<std::size_t>(word.size(), 8); ++i)
+      head[i] = word[i], mask[i] = '\xff';
+    s = {std::bit_cast<std::uint64_t>(head), std::bit_cast<std::uint64_t>(mask),
+         word.size() > 8 ? word[8] : '\0', static_cast<std::uint8_t>(word.size()),
+         static_cast<std::uint8_t>(index_of(qualifier))};
+  };
+  for (std::string_view q : kQualifiers)
+    if (!q.empty()) place(q, q);
+  for (const auto& [word, qualifier] : kAliases) place(word, qualifier);
+  return slots;
+}();
 
 bool is_null(const MavenItem& item) {
   return item.kind == Kind::List ? item.items.empty() : item.text.empty();
@@ -59,18 +99,6 @@ struct TreeList {
   ItemOf<TreeList> at(std::size_t i) const {
     const MavenItem& item = (*items)[i];
     return {item.kind, item.text, {&item.items}};
-  }
-};
-
-struct FlatList {
-  const MavenFlat* v;
-  std::size_t level;
-  const MavenFlat::Level& own() const { return v->levels[level]; }
-  std::size_t size() const { return std::size_t{own().count} + own().nested; }
-  ItemOf<FlatList> at(std::size_t i) const {
-    if (i == own().count) return {Kind::List, {}, {v, level + 1}};
-    const MavenFlat::Item& item = v->items[own().begin + i];
-    return {item.kind, item.text(), {v, level}};
   }
 };
 
@@ -175,17 +203,9 @@ std::string_view item_text(bool is_digit, std::string_view token, bool followed_
     token.remove_prefix(std::min(token.find_first_not_of('0'), token.size()));
     return token;
   }
-  std::string_view q = token;
-  if (followed_by_digit && token.size() == 1) {
-    if (token == "a") q = "alpha";
-    if (token == "b") q = "beta";
-    if (token == "m") q = "milestone";
-  } else if (token == "release" || token == "final" || token == "ga") {
-    q = "";
-  } else if (token == "cr") {
-    q = "rc";
-  }
-  return q;
+  for (const auto& [word, qualifier] : kAliases)
+    if (token == word && (word.size() > 1 || followed_by_digit)) return qualifier;
+  return token;
 }
 
 MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit) {
@@ -195,9 +215,9 @@ MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_dig
 }
 
 std::optional<int> qualifier_rank(std::string_view qualifier) {
-  const auto it = std::find(kQualifiers.begin(), kQualifiers.end(), qualifier);
-  if (it == kQualifiers.end()) return std::nullopt;
-  return static_cast<int>(it - kQualifiers.begin());
+  const std::size_t rank = index_of(qualifier);
+  if (rank == kQualifiers.size()) return std::nullopt;
+  return static_cast<int>(rank);
 }
 
 std::expected<MavenVersion, std::string> parse_maven(std::string_view input) {
@@ -264,71 +284,242 @@ std::expected<MavenVersion, std::string> parse_maven(std::string_view input) {
   return MavenVersion{std::move(items)};
 }
 
-// The walk of parse_maven over a short text, each opened list a new level.
-bool MavenFlat::read(std::string_view input) {
-  const std::string_view trimmed = trim(input);
-  const std::size_t size = trimmed.size();
-  if (size > kMaxText) return false;
-  std::size_t count = 0, depth = 0;  // items read; the innermost open list
-  levels[0] = {0, 0, false};
-  bool is_digit = false;
-  std::size_t start = 0;
-  auto open_list = [&] { levels[++depth] = {static_cast<std::uint8_t>(count), 0, false}; };
-  auto top_empty = [&] { return count == levels[depth].begin; };
-  auto add = [&](bool digit, std::size_t end, bool followed_by_digit) {
-    const char* p = lowered + start;
-    std::size_t n = end - start;
-    if (digit) {
-      while (n > 0 && *p == '0') ++p, --n;  // as item_text: the digits without leading zeros
-    } else {
-      const std::string_view q = item_text(false, {p, n}, followed_by_digit);
-      p = q.data(), n = q.size();
-    }
-    items[count++] = {p, static_cast<std::uint8_t>(n), digit ? Kind::Int : Kind::Str};
+namespace {
+
+// What a byte of a lower-cased ASCII text is to the walk; kEnd is the stop byte after it.
+enum ByteClass : std::uint8_t { kOther, kDigit, kDot, kDash, kEnd };
+constexpr std::array<ByteClass, 256> kByteClass = [] {
+  std::array<ByteClass, 256> c{};
+  for (char d = '0'; d <= '9'; ++d) c[static_cast<unsigned char>(d)] = kDigit;
+  c['.'] = kDot;
+  c['-'] = kDash;
+  for (std::size_t b = 0x80; b < c.size(); ++b) c[b] = kEnd;
+  return c;
+}();
+ByteClass byte_class(const char* p) {
+  return kByteClass[static_cast<unsigned char>(*p)];
+}
+bool is_separator(const char* p) {
+  return byte_class(p) == kDot || byte_class(p) == kDash;
+}
+
+// A token's order, within its kind and across kinds, in one number: qualifiers by rank (below
+// every list), then the opening of a list, then numbers by value (above every list). Tokens
+// with equal keys are equal, unless the key says that their texts decide.
+struct Key {
+  static constexpr std::uint64_t kRelease = kReleaseRank;  // "" and its spellings
+  static constexpr std::uint64_t kOtherQualifier = kQualifiers.size();  // then by text
+  static constexpr std::uint64_t kList = std::uint64_t{1} << 62;
+  static constexpr std::uint64_t kZero = std::uint64_t{2} << 62;  // a number is kZero + value
+  static constexpr std::size_t kMaxDigits = 18;  // more, and the digits decide
+  static constexpr std::uint64_t kLongNumber = kZero + (std::uint64_t{1} << 61);
+};
+
+constexpr bool is_null(std::uint64_t key) {
+  return key == Key::kZero || key == Key::kRelease;
+}
+
+// The key of a lower-cased qualifier token, as item_text and qualifier_rank read it. Reads
+// eight bytes from `token`, which the buffer it lies in holds.
+std::uint64_t qualifier_key(const char* token, std::size_t size, bool followed_by_digit) {
+  if (size > kMaxSpelling || (size == 1 && !followed_by_digit)) return Key::kOtherQualifier;
+  const Spelling& s = kSpellings[spelling_slot(token[0], size)];
+  std::uint64_t head;
+  std::memcpy(&head, token, sizeof head);
+  if (s.size != size || (head & s.mask) != s.head || (size > 8 && token[8] != s.ninth))
+    return Key::kOtherQualifier;
+  return s.rank;
+}
+
+// The tree of a MavenFlat as one run of tokens. Each '-' and each change between digits and
+// letters opens a list that takes every later item, so the tree is a chain of lists: a list's
+// items, normalised, then a token that opens the list it holds, if it holds one, and that
+// list's items.
+struct Tokens {
+  struct Token {
+    std::uint64_t key;
+    std::uint8_t begin, size;  // in `text`: a number's digits without leading zeros, or a word
   };
-  // The walk lowers each byte as it reads it, and leaves a text that is not ASCII to the tree.
-  for (std::size_t i = 0; i < size; ++i) {
-    const char c = to_lower(trimmed[i]);
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-    lowered[i] = c;
-    if (c == '.' || c == '-') {
-      if (i == start)
-        items[count++] = {lowered, 0, Kind::Int};
-      else
-        add(is_digit, i, false);
-      start = i + 1;
-      if (c == '-') open_list();
-    } else if (ombrel::is_digit(c)) {
-      if (!std::exchange(is_digit, true) && i > start) {  // letters to digits
-        if (!top_empty()) open_list();
-        add(false, i, true);
-        open_list();
-        start = i;
+  explicit Tokens(const MavenFlat* text) : text(text) {}
+
+  const MavenFlat* text;
+  std::size_t count = 0, level = 0;  // tokens read; where the innermost open list's items begin
+  // Each byte adds at most two tokens (an item and the opening of a list), the end one item.
+  Token at[2 * MavenFlat::kMaxText + 1];
+
+  std::string_view text_of(const Token& t) const { return {text->lowered + t.begin, t.size}; }
+
+  // The walk of parse_maven, a token at a time, from the start of a token to `stop` (the start
+  // of a token too) or the end. A list takes no more items once it has opened another, so it
+  // is normalised as soon as it opens one.
+  void walk(std::size_t from, std::size_t stop) {
+    const char* const base = text->lowered;
+    const char* const end = base + text->size;
+    // Held apart from the members, which the byte-wide stores of a token may alias.
+    std::size_t n = count, open = level;
+    auto open_list = [&] {
+      while (n > open && is_null(at[n - 1].key)) --n;
+      at[n++] = {Key::kList, 0, 0};
+      open = n;
+    };
+    auto add = [&](std::uint64_t key, const char* begin, const char* end) {
+      at[n++] = {key, static_cast<std::uint8_t>(begin - base),
+                 static_cast<std::uint8_t>(end - begin)};
+    };
+    for (const char *p = base + from, *last = base + std::min(stop, text->size); p != last;) {
+      const char* q = p;
+      switch (byte_class(p)) {
+        case kDot:
+        case kDash:  // an empty token: a zero
+          add(Key::kZero, p, p);
+          break;
+        case kDigit: {
+          while (*q == '0') ++q;  // as item_text: the digits without leading zeros
+          const char* const digits = q;
+          std::uint64_t value = 0;
+          for (; byte_class(q) == kDigit; ++q)
+            value = value * 10 + static_cast<unsigned char>(*q - '0');
+          const bool is_long = static_cast<std::size_t>(q - digits) > Key::kMaxDigits;
+          add(is_long ? Key::kLongNumber : Key::kZero + value, digits, q);
+          if (byte_class(q) == kOther) {  // digits to letters
+            open_list();
+            p = q;
+            continue;
+          }
+          break;
+        }
+        default: {
+          while (byte_class(q) == kOther) ++q;
+          // Before digits, or at the end, a qualifier that follows an item opens a list.
+          const bool before_digit = byte_class(q) == kDigit;
+          if ((before_digit || q == end) && open != n) open_list();
+          add(qualifier_key(p, static_cast<std::size_t>(q - p), before_digit), p, q);
+          if (before_digit) {  // letters to digits
+            open_list();
+            p = q;
+            continue;
+          }
+        }
       }
-    } else {
-      if (is_digit && i > start) {  // digits to letters
-        add(true, i, false);
-        open_list();
-        start = i;
-      }
-      is_digit = false;
+      if (q == end) break;
+      if (*q == '-') open_list();
+      p = q + 1;
+    }
+    count = n;
+    level = open;
+  }
+
+  // After the walk: a list left empty goes from the list that holds it, whose trailing nulls
+  // then go too.
+  void finish() {
+    while (count > 0 && (at[count - 1].key == Key::kList || is_null(at[count - 1].key))) --count;
+  }
+
+  // The tokens of a walk over another text that agrees with this one up to where it stopped.
+  void take_walk(const Tokens& other) {
+    std::memcpy(at, other.at, other.count * sizeof(Token));
+    count = other.count;
+    level = other.level;
+  }
+};
+
+// A token against the end of a list, as cmp_null_of: an opened list holds the tokens after it.
+int cmp_null_key(std::uint64_t key) {
+  if (key >= Key::kZero) return key != Key::kZero;
+  return key == Key::kList ? 0 : cmp3(key, Key::kRelease);
+}
+
+// Two runs of tokens, as cmp_list_of compares the chains of lists they write.
+int cmp_tokens(const Tokens& a, const Tokens& b) {
+  const std::size_t n = std::min(a.count, b.count);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Tokens::Token &x = a.at[i], &y = b.at[i];
+    if (x.key != y.key) return x.key < y.key ? -1 : 1;
+    if (x.key == Key::kOtherQualifier) [[unlikely]] {
+      if (const int r = sign(a.text_of(x).compare(b.text_of(y))); r != 0) return r;
+    } else if (x.key == Key::kLongNumber) [[unlikely]] {
+      if (const int r = cmp_digit_runs(a.text_of(x), b.text_of(y)); r != 0) return r;
     }
   }
-  if (start < size) {
-    if (!is_digit && !top_empty()) open_list();
-    add(is_digit, size, false);
+  for (std::size_t i = n; i < a.count; ++i)
+    if (const int r = cmp_null_key(a.at[i].key); r != 0) return r;
+  for (std::size_t i = n; i < b.count; ++i)
+    if (const int r = cmp_null_key(b.at[i].key); r != 0) return -r;
+  return 0;
+}
+
+// Where two lower-cased texts stop agreeing (at most the shorter one's size).
+std::size_t agreeing_prefix(const MavenFlat& a, const MavenFlat& b) {
+  const std::size_t n = std::min(a.size, b.size);
+  for (std::size_t w = 0; w < n; w += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a.lowered + w, 8);
+    std::memcpy(&y, b.lowered + w, 8);
+    if (x != y) {
+      const int bit = std::endian::native == std::endian::little ? std::countr_zero(x ^ y)
+                                                                  : std::countl_zero(x ^ y);
+      return std::min(n, w + static_cast<std::size_t>(bit) / 8);
+    }
   }
-  // Innermost first, as normalize: the trailing null items go, and a list left empty goes
-  // from the list that holds it.
-  bool nested = false;
-  for (std::size_t k = depth + 1; k-- > 0;) {
-    Level& level = levels[k];
-    std::size_t n = (k == depth ? count : levels[k + 1].begin) - level.begin;
-    while (n > 0 && items[level.begin + n - 1].size == 0) --n;  // zero or a release qualifier
-    level.count = static_cast<std::uint8_t>(n);
-    level.nested = nested;
-    nested = n > 0 || nested;
+  return n;
+}
+
+int cmp_flat(const MavenFlat& a, const MavenFlat& b) {
+  std::size_t shared = agreeing_prefix(a, b);
+  if (shared == a.size && shared == b.size) return 0;  // the same text
+  // The walk's state after a separator depends on the bytes before it alone: the two texts
+  // are walked once up to the last separator they agree on.
+  while (shared > 0 && !is_separator(a.lowered + shared - 1)) --shared;
+  Tokens ta(&a), tb(&b);
+  ta.walk(0, shared);
+  tb.take_walk(ta);
+  ta.walk(shared, a.size);
+  tb.walk(shared, b.size);
+  ta.finish();
+  tb.finish();
+  return cmp_tokens(ta, tb);
+}
+
+// A list of a run of tokens: the items from `begin`, up to and with the token that opens the
+// list it holds.
+struct FlatList {
+  const Tokens* v = nullptr;
+  std::size_t begin = 0, n = 0;
+  static FlatList at_token(const Tokens* v, std::size_t begin) {
+    std::size_t end = begin;
+    while (end < v->count && v->at[end++].key != Key::kList) {
+    }
+    return {v, begin, end - begin};
   }
+  std::size_t size() const { return n; }
+  ItemOf<FlatList> at(std::size_t i) const {
+    const Tokens::Token& t = v->at[begin + i];
+    if (t.key == Key::kList) return {Kind::List, {}, at_token(v, begin + i + 1)};
+    if (t.key >= Key::kZero) return {Kind::Int, v->text_of(t), {}};
+    return {Kind::Str, t.key == Key::kOtherQualifier ? v->text_of(t) : kQualifiers[t.key], {}};
+  }
+};
+
+}  // namespace
+
+bool MavenFlat::read(std::string_view input) {
+  const std::string_view t = trim(input);
+  size = t.size();
+  if (size > kMaxText) return false;
+  // Lower-cased a word at a time: bytes below 0x80 never carry into the next one.
+  std::memcpy(lowered, t.data(), size);
+  std::memset(lowered + size, 0, 8);
+  constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = 0x80 * kOnes;
+  std::uint64_t high = 0;
+  for (std::size_t w = 0; w < size; w += 8) {
+    std::uint64_t x;
+    std::memcpy(&x, lowered + w, 8);
+    high |= x;
+    x |= ((x + (0x80 - 'A') * kOnes) & ~(x + (0x7F - 'Z') * kOnes) & kHigh) >> 2;
+    std::memcpy(lowered + w, &x, 8);
+  }
+  if (high & kHigh) return false;  // left to the tree
+  lowered[size] = '\x80';
   return true;
 }
 
@@ -341,10 +532,14 @@ int cmp_item_null(const MavenItem& item) {
 }
 
 int cmp_maven(const MavenView& a, const MavenView& b) {
-  const FlatList fa{a.flat, 0}, fb{b.flat, 0};
-  const TreeList ta{a.tree ? &a.tree->items : nullptr}, tb{b.tree ? &b.tree->items : nullptr};
-  if (a.flat) return b.flat ? cmp_list_of(fa, fb) : cmp_list_of(fa, tb);
-  return b.flat ? cmp_list_of(ta, fb) : cmp_list_of(ta, tb);
+  if (a.flat && b.flat) return cmp_flat(*a.flat, *b.flat);
+  if (!a.flat && !b.flat) return cmp_list_of(TreeList{&a.tree->items}, TreeList{&b.tree->items});
+  Tokens t(a.flat ? a.flat : b.flat);
+  t.walk(0, t.text->size);
+  t.finish();
+  const FlatList flat = FlatList::at_token(&t, 0);
+  return a.flat ? cmp_list_of(flat, TreeList{&b.tree->items})
+                : cmp_list_of(TreeList{&a.tree->items}, flat);
 }
 
 }  // namespace ombrel

@@ -24,23 +24,11 @@ struct MavenVersion {
 
 inline constexpr std::size_t kMavenMaxDepth = 256;
 
-// The same tree, read from a short ASCII text into a fixed buffer, for orderings that keep no
-// parse. Each '-' and each change between digits and letters opens a list that takes every
-// later item, so the tree is a chain of lists: `levels[k]` holds its own items and, when
-// `nested`, the list `levels[k + 1]` as its last item. Stays where it was read: items point
-// into `lowered`.
+// A short ASCII text kept for orderings that keep no parse: lower-cased into a fixed buffer,
+// and walked into its tree only when compared, two texts together, so that what they share
+// is walked once.
 struct MavenFlat {
   static constexpr std::size_t kMaxText = 64;
-  struct Item {  // left unset until read: a parse on the stack starts with nothing to fill
-    const char* data;
-    std::uint8_t size;
-    MavenItem::Kind kind;  // Int or Str
-    std::string_view text() const { return {data, size}; }
-  };
-  struct Level {
-    std::uint8_t begin, count;  // its items, normalised, in `items`
-    bool nested;
-  };
 
   MavenFlat() = default;
   MavenFlat(const MavenFlat&) = delete;
@@ -49,9 +37,8 @@ struct MavenFlat {
   // False, leaving it unusable, when the trimmed text is longer than kMaxText or not ASCII.
   bool read(std::string_view text);
 
-  char lowered[kMaxText];
-  Item items[kMaxText + 1];
-  Level levels[kMaxText + 2];
+  std::size_t size;  // left unset until read: a parse on the stack starts with nothing to fill
+  char lowered[kMaxText + 8];  // the text lower-cased, a stop byte, then zeros to a whole word
 };
 
 // A Maven parse as orderings read it: exactly one of the two layouts.

@@ -76,7 +76,7 @@ Check validate_go_prefix(Ecosystem, std::string_view input) {
 Check validate_maven(Ecosystem eco, std::string_view input) {
   const std::string_view t = trim(input);
   if (t.empty() || !is_digit(t[0])) return validate_digit_start(eco, input);
-  for (std::size_t i = 0; i < t.size();) {
+  for (std::size_t i = ascii_prefix(t); i < t.size();) {
     if (static_cast<unsigned char>(t[i]) < 0x80) {  // ASCII numerals are the ordinary digits
       ++i;
       continue;
