@@ -30,6 +30,25 @@ struct PlainReleases {
 
 namespace plain_detail {
 
+// The bytes a plain release is made of.
+struct PlainBytes {
+  bool in[256] = {};
+  constexpr PlainBytes() {
+    for (char c = '0'; c <= '9'; ++c) in[static_cast<unsigned char>(c)] = true;
+    in[static_cast<unsigned char>('.')] = true;
+  }
+};
+inline constexpr PlainBytes kPlainBytes;
+
+// Whether every byte of a text is a digit or a '.': a sieve of the first text of a pair, by
+// which one with a pre-release or any other part costs one quick run up to its first other
+// byte (the second text is read by the walk itself, which stops where it stops being plain).
+constexpr bool digits_and_dots(std::string_view s) {
+  for (char c : s)
+    if (!kPlainBytes.in[static_cast<unsigned char>(c)]) return false;
+  return true;
+}
+
 // The end of the part that starts at `p`, or nullptr when it is not a plain part.
 constexpr const char* part_end(const PlainReleases& rule, const char* p, const char* end) {
   const char* q = p;
@@ -77,6 +96,7 @@ inline constexpr int kNotPlain = 2;
 constexpr int plain_order(const PlainReleases& rule, std::string_view a,
                                          std::string_view b) {
   if (rule.min_parts == 0 || a.empty() || b.empty()) return kNotPlain;
+  if (!plain_detail::digits_and_dots(a.substr(rule.prefix ? 1 : 0))) return kNotPlain;
   const char *p = a.data(), *pe = p + a.size();
   const char *q = b.data(), *qe = q + b.size();
   if (rule.prefix && (*p++ != rule.prefix || *q++ != rule.prefix)) return kNotPlain;

@@ -152,7 +152,7 @@ class InternedNames {
     add(intern("auto"), kAuto);
   }
   // The row of the name `obj` is, kAuto for "auto", or kNone when it is none of them.
-  std::size_t find(PyObject* obj) const {
+  [[gnu::always_inline]] std::size_t find(PyObject* obj) const {
     for (std::size_t k = slot(obj);; k = (k + 1) % kSlots) {
       if (slots_[k].name == obj) return slots_[k].row;
       if (!slots_[k].name) return kNone;
@@ -187,7 +187,7 @@ class InternedNames {
   std::array<PyObject*, Ecosystem::count> names_{};
 };
 
-const InternedNames& interned_names() {
+[[gnu::always_inline]] inline const InternedNames& interned_names() {
   static const InternedNames interned;  // kept for the life of the process
   return interned;
 }
@@ -199,7 +199,8 @@ PyObject* new_ecosystem_name(Ecosystem eco) {
   return name ? Py_NewRef(name) : new_str(eco.as_str());
 }
 
-std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed) {
+[[gnu::always_inline]] inline std::optional<EcosystemArg> interned_arg(PyObject* obj,
+                                                                        bool auto_allowed) {
   const InternedNames& interned = interned_names();
   const std::size_t row = interned.find(obj);
   if (row < Ecosystem::count) return EcosystemArg::of(static_cast<Ecosystem::Id>(row));
@@ -208,9 +209,13 @@ std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed)
   return std::nullopt;
 }
 
+std::optional<EcosystemArg> interned_ecosystem(PyObject* obj, bool auto_allowed) {
+  return interned_arg(obj, auto_allowed);
+}
+
 std::optional<EcosystemArg> Args::ecosystem(std::size_t i, bool auto_allowed) const {
   if (v_[i]) {
-    if (auto arg = interned_ecosystem(v_[i], auto_allowed)) return arg;
+    if (auto arg = interned_arg(v_[i], auto_allowed)) return arg;
   }
   const auto name = str(i);
   if (!name) return std::nullopt;
