@@ -342,7 +342,7 @@ std::expected<bool, std::string> BoundRange::contains(std::string_view version) 
     for (const std::vector<ParsedComparator>& branch : branches_) {
       bool all = true;
       for (const ParsedComparator& c : branch)
-        if (!holds(c.op, plain_order(eco_.row().plain, version, c.plain))) {
+        if (!holds(c.op, order_of_plain(eco_.row().plain, version, c.plain))) {
           all = false;
           break;
         }

@@ -16,8 +16,8 @@ std::optional<T> value_or_raise(std::expected<T, std::string>&& r) {
 
 // The shared core of `satisfies` and `range_contains`: ecosystem, then range, then evaluation.
 std::optional<bool> range_contains(std::string_view version, std::string_view range,
-                                   std::string_view ecosystem) {
-  const auto eco = eco_from_str(ecosystem);
+                                   PyObject* eco_arg, std::string_view ecosystem) {
+  const auto eco = eco_from_str(eco_arg, ecosystem);
   if (!eco) return std::nullopt;
   return value_or_raise(ombrel::range_contains(*eco, range, version));
 }
@@ -39,14 +39,14 @@ std::optional<Texts> texts(const Args& args) {
 PyObject* contains_impl(PyObject*, const Args& args) {
   const auto t = texts(args);
   if (!t) return nullptr;
-  const auto r = range_contains(t->first, t->second, t->ecosystem);
+  const auto r = range_contains(t->first, t->second, args[2], t->ecosystem);
   return r ? new_bool(*r) : nullptr;
 }
 
 PyObject* intersect_impl(PyObject*, const Args& args) {
   const auto t = texts(args);
   if (!t) return nullptr;
-  const auto eco = eco_from_str(t->ecosystem);
+  const auto eco = eco_from_str(args[2], t->ecosystem);
   if (!eco) return nullptr;
   const auto left = value_or_raise(RangeSet::parse(t->first));
   if (!left) return nullptr;

@@ -329,6 +329,12 @@ std::optional<Ecosystem> eco_from_str(std::string_view name) {
   return arg->resolve({});
 }
 
+std::optional<Ecosystem> eco_from_str(PyObject* obj, std::string_view name) {
+  if (obj)
+    if (const auto arg = interned_arg(obj, false)) return arg->resolve({});
+  return eco_from_str(name);
+}
+
 std::optional<Ecosystem> resolve_eco(const EcosystemArg& arg, PyObject* sample) {
   // The sample is read only when it decides.
   if (!arg.is_auto() || !sample) return arg.resolve({});

@@ -96,6 +96,9 @@ std::optional<std::string_view> extract_raw(PyObject* obj);
 std::optional<EcosystemArg> read_ecosystem(std::string_view name, bool auto_allowed = true);
 // A name or alias where `auto` is not allowed.
 std::optional<Ecosystem> eco_from_str(std::string_view name);
+// The same, `name` being the text of `obj` (or of a default, when null): an interned canonical
+// name is known by its address.
+std::optional<Ecosystem> eco_from_str(PyObject* obj, std::string_view name);
 // The ecosystem the argument names, or under auto the one `sample` gives: a `Version`'s own, a
 // `str`'s detected one, none (nullptr) generic; anything else is refused.
 std::optional<Ecosystem> resolve_eco(const EcosystemArg& arg, PyObject* sample);

@@ -148,7 +148,7 @@ int NativeConstraint::contains_plain(std::string_view text) const {
   for (const NativeList& list : alternatives) {
     bool all = true;
     for (const NativeComparator& c : list)
-      if (!op_holds(c.op, plain_order(eco.row().plain, text, c.bound.text))) {
+      if (!op_holds(c.op, order_of_plain(eco.row().plain, text, c.bound.text))) {
         all = false;
         break;
       }

@@ -13,9 +13,9 @@ namespace {
 // same text; one that is read for a whole list or once is read afresh, so as not to push out
 // the texts that repeat.
 using Kept = std::shared_ptr<const std::expected<NativeConstraint, std::string>>;
-const NativeConstraint* constraint_or_raise(std::string_view text, std::string_view eco_name,
-                                            bool repeats, Kept& kept) {
-  const auto eco = eco_from_str(eco_name);
+const NativeConstraint* constraint_or_raise(std::string_view text, PyObject* eco_arg,
+                                            std::string_view eco_name, bool repeats, Kept& kept) {
+  const auto eco = eco_from_str(eco_arg, eco_name);
   if (!eco) return nullptr;
   kept = repeats ? parse_native_kept(*eco, text)
                  : std::make_shared<const Kept::element_type>(parse_native(*eco, text));
@@ -41,7 +41,7 @@ PyObject* native_satisfies_impl(PyObject*, const Args& args) {
   const auto text = args.str(1);
   if (!text) return nullptr;
   Kept kept;
-  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, true, kept);
+  const NativeConstraint* c = constraint_or_raise(*text, args[2], *ecosystem, true, kept);
   if (!c) return nullptr;
   ParsedRepr parsed;
   const int hit = test_item(*c, args[0], parsed);
@@ -56,7 +56,7 @@ PyObject* native_filter_impl(PyObject*, const Args& args) {
   const auto items = extract_sequence(args[0], "versions");
   if (!items) return nullptr;
   Kept kept;
-  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, false, kept);
+  const NativeConstraint* c = constraint_or_raise(*text, args[2], *ecosystem, false, kept);
   if (!c) return nullptr;
   Ref out(PyList_New(0));
   if (!out) return nullptr;
@@ -75,7 +75,7 @@ PyObject* vers_from_native_impl(PyObject*, const Args& args) {
   const auto text = args.str(1);
   if (!text) return nullptr;
   Kept kept;
-  const NativeConstraint* c = constraint_or_raise(*text, *ecosystem, false, kept);
+  const NativeConstraint* c = constraint_or_raise(*text, args[0], *ecosystem, false, kept);
   if (!c) return nullptr;
   return new_str(c->to_set().to_vers(c->eco.row().vers_type));
 }
