@@ -152,7 +152,7 @@ class InternedNames {
     add(intern("auto"), kAuto);
   }
   // The row of the name `obj` is, kAuto for "auto", or kNone when it is none of them.
-  [[gnu::always_inline]] std::size_t find(PyObject* obj) const {
+  std::size_t find(PyObject* obj) const {
     for (std::size_t k = slot(obj);; k = (k + 1) % kSlots) {
       if (slots_[k].name == obj) return slots_[k].row;
       if (!slots_[k].name) return kNone;
@@ -187,7 +187,7 @@ class InternedNames {
   std::array<PyObject*, Ecosystem::count> names_{};
 };
 
-[[gnu::always_inline]] inline const InternedNames& interned_names() {
+const InternedNames& interned_names() {
   static const InternedNames interned;  // kept for the life of the process
   return interned;
 }
@@ -199,8 +199,9 @@ PyObject* new_ecosystem_name(Ecosystem eco) {
   return name ? Py_NewRef(name) : new_str(eco.as_str());
 }
 
+// Inlined into the binder's ecosystem reader, the path of every call that names one.
 [[gnu::always_inline]] inline std::optional<EcosystemArg> interned_arg(PyObject* obj,
-                                                                        bool auto_allowed) {
+                                                                     bool auto_allowed) {
   const InternedNames& interned = interned_names();
   const std::size_t row = interned.find(obj);
   if (row < Ecosystem::count) return EcosystemArg::of(static_cast<Ecosystem::Id>(row));
