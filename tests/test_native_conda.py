@@ -2,7 +2,7 @@ import random
 
 import pytest
 from conftest import raises
-from native_oracles import around, check_answers, check_round_trip
+from native_oracles import around, check_answers, check_refusal, check_round_trip, refusal_rows
 
 from ombrel import native_satisfies, vers_from_native
 
@@ -58,10 +58,9 @@ REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the
 ]
 
 
-@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
+@pytest.mark.parametrize("constraint, why", refusal_rows(REFUSED))
 def test_conda_refusals_quote_the_text(constraint, why):
-    raises(ValueError, f"invalid Conda constraint '{constraint}'; {why.format(constraint)}",
-           native_satisfies, "1.0", constraint, "conda")
+    check_refusal("conda", "Conda constraint", "1.0", constraint, why)
 
 
 @pytest.mark.parametrize(

@@ -2,7 +2,7 @@ import random
 
 import pytest
 from conftest import raises
-from native_oracles import around, check_against, check_answers, masterminds_verdicts
+from native_oracles import around, check_against, check_answers, check_refusal, masterminds_verdicts, refusal_rows
 
 from ombrel import native_satisfies, vers_from_native
 
@@ -38,10 +38,9 @@ REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the
 ]
 
 
-@pytest.mark.parametrize("constraint, why", [(c, why) for why, texts in REFUSED for c in texts])
+@pytest.mark.parametrize("constraint, why", refusal_rows(REFUSED))
 def test_helm_refusals_quote_the_text(constraint, why):
-    raises(ValueError, f"invalid Helm constraint '{constraint}'; {why.format(constraint)}",
-           native_satisfies, "1.0.0", constraint, "helm")
+    check_refusal("helm", "Helm constraint", "1.0.0", constraint, why)
 
 
 @pytest.mark.parametrize(
