@@ -1,6 +1,8 @@
 #include "autodetect.hpp"
 
 #include <cstdint>
+#include <initializer_list>
+#include <string_view>
 #include <tuple>
 
 #include "text.hpp"
