@@ -20,41 +20,46 @@ enum Fact : std::uint32_t {
   kCaret = 1 << 2,
   kDash = 1 << 3,
   kUnderscore = 1 << 4,
-  kPostOrDev = 1 << 5,     // ".post", ".dev"
-  kPy = 1 << 6,            // "py"
-  kAlpineSuffix = 1 << 7,  // "_alpha", "_beta", "_p", "_rc", "_pre"
-  kDebianSuffix = 1 << 8,  // "+deb", "+ubuntu"
+  kPostOrDev = 1 << 5,      // ".post", ".dev"
+  kGoSuffix = 1 << 6,       // "+incompatible" at the end
+  kMavenSuffix = 1 << 7,    // "-snapshot" at the end
+  kPy = 1 << 8,             // "py"
+  kAlpineSuffix = 1 << 9,   // "_alpha", "_beta", "_p", "_rc", "_pre"
+  kDebianSuffix = 1 << 10,  // "+deb", "+ubuntu"
   // A distribution tag (".el8", ".fc39", ".amzn2"): the first ".el", ".fc" or ".amzn"
   // followed by a digit; a later one does not count.
-  kDistTag = 1 << 9,
-  kElSeen = 1 << 10,  // which of those marks the pass has met
-  kFcSeen = 1 << 11,
-  kAmznSeen = 1 << 12,
+  kDistTag = 1 << 11,
+  kElSeen = 1 << 12,  // which of those marks the pass has met
+  kFcSeen = 1 << 13,
+  kAmznSeen = 1 << 14,
   // A PEP 440 pre-release written against its number: "1a1", "2b3", "1rc1".
-  kShortPre = 1 << 13,
+  kShortPre = 1 << 15,
   // A dot-separated piece "rc" or "pre" or one starting "beta" or "alpha".
-  kRubyPiece = 1 << 14,
+  kRubyPiece = 1 << 16,
 };
 constexpr std::uint32_t kByteFacts = kBang | kTilde | kCaret | kDash | kUnderscore;
 
 // What a byte may start, above the facts it is by itself: most bytes are neither and are
-// passed over with one test.
+// passed over with one test. Marks after a dot are read at the letter that follows it, so that
+// the usual dot, before a digit, is passed over too.
 enum Lead : std::uint32_t {
-  kAfterDot = 1 << 16,     // ".post", ".dev", ".el8", a piece
-  kAfterPlus = 1 << 17,    // "+deb", "+ubuntu"
-  kAfterUnder = 1 << 18,   // "_alpha", "_p", ...
-  kP = 1 << 19,            // "py"
-  kPreLetter = 1 << 20,    // 'a', 'b', 'r' after a digit: "1a1", "2b3", "1rc1"
+  kAfterDot = 1 << 24,    // the first letter of "post", "dev", "el", "fc", "amzn" and pieces
+  kAfterPlus = 1 << 25,   // "+deb", "+ubuntu", "+incompatible"
+  kAfterDash = 1 << 26,   // "-snapshot"
+  kAfterUnder = 1 << 27,  // "_alpha", "_p", ...
+  kP = 1 << 28,           // "py"
+  kPreLetter = 1 << 29,   // 'a', 'b', 'r' after a digit: "1a1", "2b3", "1rc1"
 };
 
 struct Leads {
   std::uint32_t of[256] = {};
   constexpr Leads() {
-    of['!'] = kBang, of['~'] = kTilde, of['^'] = kCaret, of['-'] = kDash;
+    of['!'] = kBang, of['~'] = kTilde, of['^'] = kCaret, of['+'] = kAfterPlus;
+    of['-'] = kDash | std::uint32_t{kAfterDash};
     of['_'] = kUnderscore | std::uint32_t{kAfterUnder};
-    of['.'] = kAfterDot, of['+'] = kAfterPlus;
-    of['p'] = of['P'] = kP;
-    for (char c : "abrABR"sv) of[static_cast<unsigned char>(c)] = kPreLetter;
+    for (char c : "abdefprABDEFPR"sv) of[static_cast<unsigned char>(c)] |= kAfterDot;
+    for (char c : "abrABR"sv) of[static_cast<unsigned char>(c)] |= kPreLetter;
+    of['p'] |= kP, of['P'] |= kP;
   }
 };
 inline constexpr Leads kLeads;
@@ -65,42 +70,42 @@ struct Facts {
   std::uint32_t found = 0;
 
   explicit Facts(std::string_view s) : text(s) {
-    std::uint32_t f = digit_at(0) ? 0 : piece_at(0);
+    std::uint32_t f = 0;
     for (std::size_t i = next_lead(0); i < s.size(); i = next_lead(i + 1)) {
       const std::uint32_t lead = kLeads.of[static_cast<unsigned char>(s[i])];
       f |= lead & kByteFacts;
-      if (lead & kAfterDot) {
-        if (digit_at(i + 1)) continue;  // the usual dot, which no mark follows
-        if (mark_at(i + 1, "post") || mark_at(i + 1, "dev")) f |= kPostOrDev;
-        f = dist_mark(f, i + 1, "el", kElSeen);
-        f = dist_mark(f, i + 1, "fc", kFcSeen);
-        f = dist_mark(f, i + 1, "amzn", kAmznSeen);
-        f |= piece_at(i + 1);
-      } else if (lead & kPreLetter) {
+      if ((lead & kAfterDot) && (i == 0 || s[i - 1] == '.')) {
+        f |= piece_at(i);
+        if (i > 0) f = after_dot(f, i);
+      }
+      if (lead & kPreLetter) {
         const bool ab = to_lower(s[i]) != 'r';
         if (after_digit(i) && (ab ? digit_at(i + 1) : next_is(i, 'c') && digit_at(i + 2)))
           f |= kShortPre;
       } else if (lead & kAfterPlus) {
         if (mark_at(i + 1, "deb") || mark_at(i + 1, "ubuntu")) f |= kDebianSuffix;
+        if (last_mark_at(i, "+incompatible")) f |= kGoSuffix;
+      } else if (lead & kAfterDash) {
+        if (last_mark_at(i, "-snapshot")) f |= kMavenSuffix;
       } else if (lead & kAfterUnder) {
         for (std::string_view mark : {"alpha"sv, "beta"sv, "p"sv, "rc"sv, "pre"sv})
           if (mark_at(i + 1, mark)) f |= kAlpineSuffix;
-      } else if (lead & kP) {
-        if (next_is(i, 'y')) f |= kPy;
       }
+      if ((lead & kP) && next_is(i, 'y')) f |= kPy;
     }
     found = f;
   }
 
   bool has(std::uint32_t fact) const { return found & fact; }
-  bool ends_with(std::string_view mark) const {
-    return text.size() >= mark.size() && mark_at(text.size() - mark.size(), mark);
-  }
 
  private:
   // Whether the text holds the lower-case `mark` at `at`, ASCII case ignored.
   bool mark_at(std::size_t at, std::string_view mark) const {
     return text.size() - at >= mark.size() && iequals(text.substr(at, mark.size()), mark);
+  }
+  // Whether it ends with `mark`, which starts at `at`.
+  bool last_mark_at(std::size_t at, std::string_view mark) const {
+    return text.size() - at == mark.size() && iequals(text.substr(at), mark);
   }
 
   // The next byte that starts a mark or is a fact.
@@ -123,6 +128,14 @@ struct Facts {
     };
     const bool ruby = whole("rc") || whole("pre") || mark_at(at, "beta") || mark_at(at, "alpha");
     return ruby ? kRubyPiece : 0u;
+  }
+
+  // The marks that a dot before `at` starts.
+  std::uint32_t after_dot(std::uint32_t f, std::size_t at) const {
+    if (mark_at(at, "post") || mark_at(at, "dev")) f |= kPostOrDev;
+    f = dist_mark(f, at, "el", kElSeen);
+    f = dist_mark(f, at, "fc", kFcSeen);
+    return dist_mark(f, at, "amzn", kAmznSeen);
   }
 
   // Only the first of each distribution mark is read.
@@ -162,8 +175,8 @@ constexpr std::tuple kRules{
     Rule{[](const Facts& f) { return f.has(kTilde); }, Ecosystem::Debian},
     Rule{[](const Facts& f) { return f.has(kCaret); }, Ecosystem::Rpm},
     Rule{[](const Facts& f) { return f.has(kPostOrDev); }, Ecosystem::Pep440},
-    Rule{[](const Facts& f) { return f.ends_with("+incompatible"); }, Ecosystem::Go},
-    Rule{[](const Facts& f) { return f.ends_with("-snapshot"); }, Ecosystem::Maven},
+    Rule{[](const Facts& f) { return f.has(kGoSuffix); }, Ecosystem::Go},
+    Rule{[](const Facts& f) { return f.has(kMavenSuffix); }, Ecosystem::Maven},
     Rule{[](const Facts& f) { return f.has(kPy) && f.has(kUnderscore); }, Ecosystem::Conda},
     Rule{[](const Facts& f) { return f.has(kAlpineSuffix); }, Ecosystem::Alpine},
     Rule{[](const Facts& f) { return f.has(kDebianSuffix); }, Ecosystem::Debian},
