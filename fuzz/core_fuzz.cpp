@@ -228,9 +228,50 @@ void generic(const Input& in) {
   }
 }
 
+// The detection rules restated one by one on a lower-case copy, searched once per rule: the
+// slow reading that the one-pass detector must agree with on every text.
+Ecosystem detect_rule_by_rule(std::string_view text) {
+  const std::string s = ascii_lower(text);
+  const auto has = [&](std::string_view mark) { return s.find(mark) != s.npos; };
+  const auto digit = [&](std::size_t i) { return i < s.size() && is_digit(s[i]); };
+  if (has("!")) return Ecosystem::Pep440;
+  if (has("~")) return Ecosystem::Debian;
+  if (has("^")) return Ecosystem::Rpm;
+  if (has(".post") || has(".dev")) return Ecosystem::Pep440;
+  if (s.ends_with("+incompatible")) return Ecosystem::Go;
+  if (s.ends_with("-snapshot")) return Ecosystem::Maven;
+  if (has("py") && has("_")) return Ecosystem::Conda;
+  for (std::string_view mark : {"_alpha", "_beta", "_p", "_rc", "_pre"})
+    if (has(mark)) return Ecosystem::Alpine;
+  if (has("+deb") || has("+ubuntu")) return Ecosystem::Debian;
+  for (std::string_view mark : {".el", ".fc", ".amzn"})  // the first of each only
+    if (const std::size_t at = s.find(mark); at != s.npos && digit(at + mark.size()))
+      return Ecosystem::Rpm;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const std::string_view after = std::string_view(s).substr(i + 1);
+    if (digit(i) && (((after.starts_with('a') || after.starts_with('b')) && digit(i + 2)) ||
+                     (after.starts_with("rc") && digit(i + 3))))
+      return Ecosystem::Pep440;
+  }
+  if (const std::size_t r = s.rfind("-r"); r != s.npos && r > 0 && r + 2 < s.size() &&
+                                            s.find_first_not_of("0123456789", r + 2) == s.npos)
+    return Ecosystem::Alpine;
+  if (!has("-") && !has("_"))
+    for (const auto piece : std::views::split(s, '.')) {
+      const std::string_view p(piece.begin(), piece.end());
+      if (p == "rc" || p == "pre" || p.starts_with("beta") || p.starts_with("alpha"))
+        return Ecosystem::Ruby;
+    }
+  const std::size_t lead = digit_run(s);
+  const auto year = parse_u64(std::string_view(s).substr(0, lead));
+  if (lead > 0 && has(".") && year && *year >= 1990 && *year <= 2100) return Ecosystem::Calver;
+  return Ecosystem::Generic;
+}
+
 void autodetect(const Input& in) {
   const Ecosystem e = autodetect_ecosystem(in.text(0));
   check(one_of(e, kDetected), "autodetect answers one of its ten ecosystems");
+  check(e == detect_rule_by_rule(in.text(0)), "autodetect decides as its rules one by one");
   (void)parse_for_ecosystem(e, in.text(0));
   // An ecosystem argument: auto detects from a text, keeps a known ecosystem and is generic
   // without a sample; a name resolves to itself whatever the sample.

@@ -19,6 +19,12 @@ import ombrel
         ("1.0.0-beta", "generic"), ("2024.01.15", "calver"), ("02024.1", "calver"), ("2024-01-15", "generic"),
         ("1990.1", "calver"), ("2100.1", "calver"), ("1989.1", "generic"), ("2101.1", "generic"),
         ("2024", "generic"), ("4294967296.1", "generic"), ("+incompatible", "generic"),
+        # marks in any case, texts past 64 bytes, only the first distribution mark of each kind
+        ("1.0-R1", "alpine"), ("1.0-r01", "alpine"), ("1.0-r1a", "generic"), ("1.0-r1" + "1" * 70, "alpine"),
+        ("1.0.PoSt2", "pep440"), ("v1.2.3+INCOMPATIBLE", "go"), ("1.2.3-PY38_0", "conda"),
+        ("2.3+DEB11U1", "debian"), ("1.0~rc1" + "0" * 70, "debian"), ("0" * 70 + "2024.1", "calver"),
+        ("1.0.fc.el8", "rpm"), ("1.0.elx.el8", "generic"), ("2.0.BETA1", "ruby"), ("2.0.Pre", "ruby"),
+        ("2.0.prerelease", "generic"), ("1.a1", "generic"), ("2024.1.RC1", "calver"),
         # the guessed scheme rejects these, so they fall back to generic
         ("x!y", "generic"), ("!", "generic"), ("abc.dev1", "generic"), ("v1.2+incompatible", "generic"),
         ("x-SNAPSHOT", "generic"), ("a_alpha", "generic"), ("py_x", "generic"),

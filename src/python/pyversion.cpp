@@ -464,8 +464,9 @@ void* slot_fn(F f) {
 
 PyObject* new_version(std::string_view raw, const EcosystemArg& arg) {
   // A plain release under a named ecosystem is kept as it stands, with no message to make.
-  if (const Ecosystem named = arg.resolve({}); !arg.is_auto() && plain_parts(named.row().plain, raw))
-    return wrap(raw, named);
+  if (!arg.is_auto())
+    if (const Ecosystem named = arg.resolve({}); plain_parts(named.row().plain, raw))
+      return wrap(raw, named);
   const auto eco = ecosystem_for(raw, arg);
   return eco ? wrap(raw, *eco) : raise_value(eco.error());
 }
