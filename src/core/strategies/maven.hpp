@@ -47,6 +47,9 @@ struct MavenView {
   const MavenVersion* tree = nullptr;
 };
 int cmp_maven(const MavenView& a, const MavenView& b);
+// The order of two texts that MavenFlat takes and that start with a digit (so that Maven takes
+// them too), read together as far as they must be; nothing for any other text.
+std::optional<int> cmp_maven_texts(std::string_view a, std::string_view b);
 
 std::expected<MavenVersion, std::string> parse_maven(std::string_view text);
 MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit);

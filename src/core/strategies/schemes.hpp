@@ -219,6 +219,9 @@ struct MavenScheme {
     return v.tree ? MavenView{nullptr, &*v.tree} : MavenView{&v.flat, nullptr};
   }
   static int compare(const MavenView& a, const MavenView& b) { return cmp_maven(a, b); }
+  static std::optional<int> order_texts(std::string_view a, std::string_view b) {
+    return cmp_maven_texts(a, b);
+  }
   static OrderPrefix prefix(const Owned&) { return {}; }
   static std::string canonical(const Owned& v) { return v.canonical(); }
 };
@@ -300,6 +303,9 @@ class SchemeStrategy final : public VersionStrategy {
   }
   std::expected<int, std::string> compare_texts(std::string_view a,
                                                 std::string_view b) const override {
+    // A scheme may tell two texts it takes, and their order, without the check and read of each.
+    if constexpr (requires { Scheme::order_texts(a, b); })
+      if (const std::optional<int> ord = Scheme::order_texts(a, b)) return *ord;
     Local la, lb;
     if (auto ok = local(a, la); !ok) return failure(ok);
     if (auto ok = local(b, lb); !ok) return failure(ok);
