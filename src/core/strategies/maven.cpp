@@ -605,10 +605,10 @@ int cmp_token_texts(const TokenCursor::Token& x, const TokenCursor::Token& y) {
   return 0;
 }
 
-// Whether the whole of a trimmed text is read on the stack: at most MavenFlat::kMaxText bytes
-// of ASCII. Maven then takes it exactly when it starts with a digit.
-bool short_ascii(std::string_view t) {
-  if (t.size() > MavenFlat::kMaxText) return false;
+// is_short_maven_text of a trimmed text: at most MavenFlat::kMaxText bytes of ASCII, a digit
+// first.
+bool is_short_text(std::string_view t) {
+  if (t.empty() || !is_digit(t[0]) || t.size() > MavenFlat::kMaxText) return false;
   const char *p = t.data(), *end = p + t.size();
   std::uint64_t high = 0;
   for (; end - p > 8; p += 8) {
@@ -668,11 +668,14 @@ int cmp_item_null(const MavenItem& item) {
   return cmp_null_of(ItemOf<TreeList>{item.kind, item.text, {&item.items}});
 }
 
+bool is_short_maven_text(std::string_view text) {
+  return is_short_text(trim(text));
+}
+
 std::optional<int> cmp_maven_texts(std::string_view a, std::string_view b) {
   a = trim(a);
   b = trim(b);
-  auto taken = [](std::string_view t) { return !t.empty() && is_digit(t[0]) && short_ascii(t); };
-  if (!taken(a) || !taken(b)) return std::nullopt;
+  if (!is_short_text(a) || !is_short_text(b)) return std::nullopt;
   // The walk's state after a separator depends on the bytes before it alone: the tokens up to
   // the last separator the texts agree on are the same, and after it the innermost list holds
   // an item exactly when the separator is a '.'.

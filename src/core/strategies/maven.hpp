@@ -47,8 +47,10 @@ struct MavenView {
   const MavenVersion* tree = nullptr;
 };
 int cmp_maven(const MavenView& a, const MavenView& b);
-// The order of two texts that MavenFlat takes and that start with a digit (so that Maven takes
-// them too), read together as far as they must be; nothing for any other text.
+// Whether MavenFlat takes a text and it starts with a digit: then Maven takes it too.
+bool is_short_maven_text(std::string_view text);
+// The order of two such texts, read together as far as they must be; nothing where either is
+// another text.
 std::optional<int> cmp_maven_texts(std::string_view a, std::string_view b);
 
 std::expected<MavenVersion, std::string> parse_maven(std::string_view text);
