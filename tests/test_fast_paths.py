@@ -8,7 +8,7 @@ import random
 import pytest
 
 import ombrel
-from conftest import ECOSYSTEMS, raises
+from conftest import ECOSYSTEMS, raises, short_id
 
 from ombrel import Version
 
@@ -134,6 +134,30 @@ def test_maven_texts_read_on_the_stack_order_as_their_item_trees_do():
     pairs = [(i, (i * 7 + 1) % len(texts)) for i in range(len(texts))] + list(zip(by_bytes, by_bytes[1:]))
     for i, j in pairs:
         assert ombrel.compare(texts[i], texts[j], "maven") == kept[i].compare(kept[j]), (texts[i], texts[j])
+
+
+# Each pair is decided where the two texts, read together from the last separator they agree
+# on, first differ: by tokens that stay, by one text's end against the other's rest, or by the
+# whole runs where a null may yet be trimmed or a list opens; and across the stack's 64 bytes.
+@pytest.mark.parametrize(
+    "a, b, expected",
+    [
+        ("1.0.0.1", "1.0.1", -1), ("1.ga.1", "1.0.1", -1), ("1.0.0.final.1", "1.0.1", -1),
+        ("1.0.0-1", "1.0.1", -1), ("1.2.x1", "1.2.3", -1), ("1.2-x1", "1.2.x1", 0), ("1-x", "1.x", 0),
+        ("1.0-rc", "1.0-RC.0.0-0.ga", 0), ("1.0-rc", "1.0-rc.0.0-0.ga.1", -1), ("1.0-rc", "1.0-rc-alpha", 1),
+        ("1.0-rc", "1.0-rc-final-sp", -1), ("1.0-0", "1.0-", 0), ("1.0.-", "1.0-.", 0), ("2-1", "2-1-", 0),
+        ("1-FOO1", "1-foo2", -1), ("1-Foo", "1-fOO", 0), ("1-foo", "1-foobar", -1), ("1a1", "1A2", -1),
+        ("1.0.MILESTONE1", "1.0.m1", 0), ("1.0.m", "1.0.milestone", 1), ("1.0.RC", "1.0.sp", -1),
+        ("1-" + "9" * 19, "1-" + "9" * 18 + "8", 1), ("1-" + "9" * 19, "1-0000" + "9" * 19, 0),
+        ("1-" + "9" * 18, "1-1" + "0" * 18, -1), (" 1.0-rc ", "1.0-RC", 0),
+        ("1." + "0." * 30 + "1", "1." + "0." * 30 + "1-x", -1), ("1." + "0." * 30 + "01", "1." + "0." * 30 + "0.1", 1),
+        ("1.0-\u00e9", "1.0-e", 1), ("1.0-rc1", "1.0-\u00e91", -1),
+    ],
+    ids=short_id,
+)
+def test_maven_texts_read_together_order_as_their_trees_do(a, b, expected):
+    assert (ombrel.compare(a, b, "maven"), ombrel.compare(b, a, "maven")) == (expected, -expected)
+    assert Version(a, "maven").compare(Version(b, "maven")) == expected
 
 
 @pytest.mark.parametrize("ecosystem", SCHEMES)

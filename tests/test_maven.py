@@ -60,7 +60,7 @@ def test_equal_versions(group):
 @pytest.mark.parametrize(
     "text, message",
     [
-        (" x", "Maven version must start with a digit: ' x'"),
+        (" x", "Maven version must start with a digit: ' x'"), (".1", "Maven version must start with a digit: '.1'"),
         ("\u00b21", "Maven version must start with a digit: '\u00b21'"),  # digit check first
         ("1-\u2163", "Maven version contains a non-ASCII numeral '\u2163': '1-\u2163'"),
         ("1.\u0663", "Maven version contains a non-ASCII numeral '\u0663': '1.\u0663'"),
@@ -72,10 +72,11 @@ def test_equal_versions(group):
 )
 def test_numerals_and_a_non_digit_start_are_rejected(text, message):
     if message is None:
-        assert cmp(text, text) == 0
+        assert cmp(text, text) == 0 and ombrel.Version(text, "maven") == text
         return
     raises(ValueError, message, cmp, text, "1")
     raises(ValueError, message, cmp, "1", text)
+    raises(ValueError, message, ombrel.Version, text, "maven")
 
 
 # 256 lists at most: `more` opens one more list (two for "a1")

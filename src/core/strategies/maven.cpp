@@ -313,20 +313,45 @@ struct Key {
   static constexpr std::uint64_t kZero = std::uint64_t{2} << 62;  // a number is kZero + value
   static constexpr std::size_t kMaxDigits = 18;  // more, and the digits decide
   static constexpr std::uint64_t kLongNumber = kZero + (std::uint64_t{1} << 61);
+  static constexpr std::uint64_t kEnd = ~std::uint64_t{0};  // a text read to its end
 };
 
 constexpr bool is_null(std::uint64_t key) {
   return key == Key::kZero || key == Key::kRelease;
 }
 
-// The key of a lower-cased qualifier token, as item_text and qualifier_rank read it. Reads
-// eight bytes from `token`, which the buffer it lies in holds.
-std::uint64_t qualifier_key(const char* token, std::size_t size, bool followed_by_digit) {
+constexpr std::uint64_t kOnes = 0x0101010101010101, kHighBits = 0x80 * kOnes;
+
+// Eight bytes below 0x80 lower-cased at once: no byte carries into the next one.
+constexpr std::uint64_t lower_word(std::uint64_t x) {
+  return x | (((x + (0x80 - 'A') * kOnes) & ~(x + (0x7F - 'Z') * kOnes) & kHighBits) >> 2);
+}
+
+// The bytes of a text from `p`, at most eight, as memory holds them, with zeros for the bytes
+// after `end`. Only bytes of the text, which starts at `begin`, are read.
+std::uint64_t load_word(const char* begin, const char* p, const char* end) {
+  std::uint64_t w = 0;
+  if (end - p >= 8) {
+    std::memcpy(&w, p, 8);
+  } else if (end - begin >= 8 && p != end) {  // the text's last word, shifted
+    std::memcpy(&w, end - 8, 8);
+    const auto before = static_cast<unsigned>(8 * (8 - (end - p)));
+    w = std::endian::native == std::endian::little ? w >> before : w << before;
+  } else {
+    std::memcpy(&w, p, static_cast<std::size_t>(end - p));
+  }
+  return w;
+}
+
+// The key of a qualifier token, as item_text and qualifier_rank read it, from its first eight
+// bytes lower-cased (which may run past the token) and its ninth.
+std::uint64_t qualifier_key(std::uint64_t head, char ninth, std::size_t size,
+                            bool followed_by_digit) {
   if (size > kMaxSpelling || (size == 1 && !followed_by_digit)) return Key::kOtherQualifier;
-  const Spelling& s = kSpellings[spelling_slot(token[0], size)];
-  std::uint64_t head;
-  std::memcpy(&head, token, sizeof head);
-  if (s.size != size || (head & s.mask) != s.head || (size > 8 && token[8] != s.ninth))
+  char first;
+  std::memcpy(&first, &head, 1);
+  const Spelling& s = kSpellings[spelling_slot(first, size)];
+  if (s.size != size || (head & s.mask) != s.head || (size > 8 && ninth != s.ninth))
     return Key::kOtherQualifier;
   return s.rank;
 }
@@ -393,7 +418,9 @@ struct Tokens {
           // Before digits, or at the end, a qualifier that follows an item opens a list.
           const bool before_digit = byte_class(q) == kDigit;
           if ((before_digit || q == end) && open != n) open_list();
-          add(qualifier_key(p, static_cast<std::size_t>(q - p), before_digit), p, q);
+          std::uint64_t head;
+          std::memcpy(&head, p, sizeof head);  // the buffer holds eight bytes past any token
+          add(qualifier_key(head, p[8], static_cast<std::size_t>(q - p), before_digit), p, q);
           if (before_digit) {  // letters to digits
             open_list();
             p = q;
@@ -448,24 +475,23 @@ int cmp_tokens(const Tokens& a, const Tokens& b) {
   return 0;
 }
 
-// Where two lower-cased texts stop agreeing (at most the shorter one's size).
-std::size_t agreeing_prefix(const MavenFlat& a, const MavenFlat& b) {
-  const std::size_t n = std::min(a.size, b.size);
+// Where two texts stop agreeing byte for byte (at most the shorter one's size).
+std::size_t agreeing_prefix(std::string_view a, std::string_view b) {
+  const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t w = 0; w < n; w += 8) {
-    std::uint64_t x, y;
-    std::memcpy(&x, a.lowered + w, 8);
-    std::memcpy(&y, b.lowered + w, 8);
+    const std::uint64_t x = load_word(a.data(), a.data() + w, a.data() + n);
+    const std::uint64_t y = load_word(b.data(), b.data() + w, b.data() + n);
     if (x != y) {
       const int bit = std::endian::native == std::endian::little ? std::countr_zero(x ^ y)
                                                                   : std::countl_zero(x ^ y);
-      return std::min(n, w + static_cast<std::size_t>(bit) / 8);
+      return w + static_cast<std::size_t>(bit) / 8;
     }
   }
   return n;
 }
 
 int cmp_flat(const MavenFlat& a, const MavenFlat& b) {
-  std::size_t shared = agreeing_prefix(a, b);
+  std::size_t shared = agreeing_prefix({a.lowered, a.size}, {b.lowered, b.size});
   if (shared == a.size && shared == b.size) return 0;  // the same text
   // The walk's state after a separator depends on the bytes before it alone: the two texts
   // are walked once up to the last separator they agree on.
@@ -478,6 +504,119 @@ int cmp_flat(const MavenFlat& a, const MavenFlat& b) {
   ta.finish();
   tb.finish();
   return cmp_tokens(ta, tb);
+}
+
+// A short ASCII text read a token at a time, as Tokens::walk reads it, but keeping no tokens and
+// so trimming none: two texts read in lockstep are ordered by the first tokens that differ
+// where neither can be trimmed, most often long before either is read whole.
+struct TokenCursor {
+  struct Token {
+    std::uint64_t key;
+    const char *begin, *end;  // as in Tokens::Token, in the text as written
+  };
+
+  const char *begin, *p, *end;
+  bool filled;           // whether the innermost open list holds an item
+  bool opening = false;  // whether a list opens before the next item
+
+  Token next() {
+    if (p == end) return {Key::kEnd, p, p};
+    if (opening) {
+      opening = filled = false;
+      return {Key::kList, p, p};
+    }
+    const char* q = p;
+    Token t;
+    switch (byte_class(p)) {
+      case kDot:
+      case kDash:
+        t = {Key::kZero, p, p};
+        break;
+      case kDigit: {
+        while (q != end && *q == '0') ++q;
+        const char* const digits = q;
+        std::uint64_t value = 0;
+        for (; q != end && byte_class(q) == kDigit; ++q)
+          value = value * 10 + static_cast<unsigned char>(*q - '0');
+        const bool is_long = static_cast<std::size_t>(q - digits) > Key::kMaxDigits;
+        t = {is_long ? Key::kLongNumber : Key::kZero + value, digits, q};
+        if (q != end && byte_class(q) == kOther) return opened_after(t, q);
+        break;
+      }
+      default: {
+        while (q != end && byte_class(q) == kOther) ++q;
+        const bool before_digit = q != end && byte_class(q) == kDigit;
+        if ((before_digit || q == end) && filled) {  // the qualifier is read again after it
+          filled = false;
+          return {Key::kList, p, p};
+        }
+        const auto size = static_cast<std::size_t>(q - p);
+        const char ninth = size > 8 ? to_lower(p[8]) : '\0';
+        t = {qualifier_key(lower_word(load_word(begin, p, end)), ninth, size, before_digit), p, q};
+        if (before_digit) return opened_after(t, q);
+      }
+    }
+    filled = true;
+    if (q == end) {
+      p = end;
+    } else {
+      opening = *q == '-';
+      p = q + 1;
+    }
+    return t;
+  }
+
+  // Whether the token just read stays in the text's run: a null one goes when its list opens
+  // another, or the text ends, before a token that is not null.
+  bool keeps(const Token& t) const {
+    if (!is_null(t.key)) return true;
+    for (TokenCursor ahead = *this;;) {
+      const std::uint64_t key = ahead.next().key;
+      if (key == Key::kEnd || key == Key::kList) return false;
+      if (!is_null(key)) return true;
+    }
+  }
+
+  // The order of the text's rest, from `t` on, against the end of a list, as cmp_tokens reads
+  // the tokens that one run has past the other.
+  int cmp_rest_null(Token t) {
+    for (; t.key != Key::kEnd; t = next())
+      if (const int r = cmp_null_key(t.key); r != 0) return r;
+    return 0;
+  }
+
+ private:
+  Token opened_after(const Token& t, const char* q) {
+    filled = opening = true;
+    p = q;
+    return t;
+  }
+};
+
+// Two texts' tokens with one key, ordered by their texts where the key leaves it to them.
+int cmp_token_texts(const TokenCursor::Token& x, const TokenCursor::Token& y) {
+  if (x.key == Key::kLongNumber) return cmp_digit_runs({x.begin, x.end}, {y.begin, y.end});
+  if (x.key != Key::kOtherQualifier) return 0;
+  for (const char *p = x.begin, *q = y.begin; p != x.end || q != y.end; ++p, ++q) {
+    if (p == x.end || q == y.end) return p == x.end ? -1 : 1;
+    if (const char c = to_lower(*p), d = to_lower(*q); c != d)
+      return static_cast<unsigned char>(c) < static_cast<unsigned char>(d) ? -1 : 1;
+  }
+  return 0;
+}
+
+// is_short_maven_text of a trimmed text: at most MavenFlat::kMaxText bytes of ASCII, a digit
+// first.
+bool is_short_text(std::string_view t) {
+  if (t.empty() || !is_digit(t[0]) || t.size() > MavenFlat::kMaxText) return false;
+  const char *p = t.data(), *end = p + t.size();
+  std::uint64_t high = 0;
+  for (; end - p > 8; p += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    high |= w;
+  }
+  return ((high | load_word(t.data(), p, end)) & kHighBits) == 0;
 }
 
 // A list of a run of tokens: the items from `begin`, up to and with the token that opens the
@@ -506,19 +645,17 @@ bool MavenFlat::read(std::string_view input) {
   const std::string_view t = trim(input);
   size = t.size();
   if (size > kMaxText) return false;
-  // Lower-cased a word at a time: bytes below 0x80 never carry into the next one.
   std::memcpy(lowered, t.data(), size);
   std::memset(lowered + size, 0, 8);
-  constexpr std::uint64_t kOnes = 0x0101010101010101, kHigh = 0x80 * kOnes;
   std::uint64_t high = 0;
   for (std::size_t w = 0; w < size; w += 8) {
     std::uint64_t x;
     std::memcpy(&x, lowered + w, 8);
     high |= x;
-    x |= ((x + (0x80 - 'A') * kOnes) & ~(x + (0x7F - 'Z') * kOnes) & kHigh) >> 2;
+    x = lower_word(x);
     std::memcpy(lowered + w, &x, 8);
   }
-  if (high & kHigh) return false;  // left to the tree
+  if (high & kHighBits) return false;  // left to the tree
   lowered[size] = '\x80';
   return true;
 }
@@ -529,6 +666,42 @@ int cmp_list(const std::vector<MavenItem>& a, const std::vector<MavenItem>& b) {
 
 int cmp_item_null(const MavenItem& item) {
   return cmp_null_of(ItemOf<TreeList>{item.kind, item.text, {&item.items}});
+}
+
+bool is_short_maven_text(std::string_view text) {
+  return is_short_text(trim(text));
+}
+
+std::optional<int> cmp_maven_texts(std::string_view a, std::string_view b) {
+  a = trim(a);
+  b = trim(b);
+  if (!is_short_text(a) || !is_short_text(b)) return std::nullopt;
+  // The walk's state after a separator depends on the bytes before it alone: the tokens up to
+  // the last separator the texts agree on are the same, and after it the innermost list holds
+  // an item exactly when the separator is a '.'.
+  std::size_t shared = agreeing_prefix(a, b);
+  if (shared == a.size() && shared == b.size()) return 0;
+  while (shared > 0 && !is_separator(a.data() + shared - 1)) --shared;
+  const bool filled = shared > 0 && a[shared - 1] == '.';
+  TokenCursor ca{a.data(), a.data() + shared, a.data() + a.size(), filled};
+  TokenCursor cb{b.data(), b.data() + shared, b.data() + b.size(), filled};
+  for (;;) {
+    const TokenCursor::Token x = ca.next(), y = cb.next();
+    if (x.key == y.key) {
+      if (x.key == Key::kEnd) return 0;
+      if (const int r = cmp_token_texts(x, y); r != 0) return r;
+      continue;
+    }
+    if (x.key == Key::kEnd) return -cb.cmp_rest_null(y);
+    if (y.key == Key::kEnd) return ca.cmp_rest_null(x);
+    if (x.key == Key::kList || y.key == Key::kList || !ca.keeps(x) || !cb.keeps(y)) break;
+    return x.key < y.key ? -1 : 1;
+  }
+  // A list that one text opens, or a null that one text may still trim: the whole runs decide.
+  MavenFlat fa, fb;
+  fa.read(a);
+  fb.read(b);
+  return cmp_flat(fa, fb);
 }
 
 int cmp_maven(const MavenView& a, const MavenView& b) {

@@ -47,6 +47,11 @@ struct MavenView {
   const MavenVersion* tree = nullptr;
 };
 int cmp_maven(const MavenView& a, const MavenView& b);
+// Whether MavenFlat takes a text and it starts with a digit: then Maven takes it too.
+bool is_short_maven_text(std::string_view text);
+// The order of two such texts, read together as far as they must be; nothing where either is
+// another text.
+std::optional<int> cmp_maven_texts(std::string_view a, std::string_view b);
 
 std::expected<MavenVersion, std::string> parse_maven(std::string_view text);
 MavenItem parse_item(bool is_digit, std::string_view token, bool followed_by_digit);

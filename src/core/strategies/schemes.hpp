@@ -219,6 +219,10 @@ struct MavenScheme {
     return v.tree ? MavenView{nullptr, &*v.tree} : MavenView{&v.flat, nullptr};
   }
   static int compare(const MavenView& a, const MavenView& b) { return cmp_maven(a, b); }
+  static bool takes(std::string_view text) { return is_short_maven_text(text); }
+  static std::optional<int> order_texts(std::string_view a, std::string_view b) {
+    return cmp_maven_texts(a, b);
+  }
   static OrderPrefix prefix(const Owned&) { return {}; }
   static std::string canonical(const Owned& v) { return v.canonical(); }
 };
@@ -300,6 +304,9 @@ class SchemeStrategy final : public VersionStrategy {
   }
   std::expected<int, std::string> compare_texts(std::string_view a,
                                                 std::string_view b) const override {
+    // A scheme may order two texts it takes without the check and read of each.
+    if constexpr (requires { Scheme::order_texts(a, b); })
+      if (const std::optional<int> ord = Scheme::order_texts(a, b)) return *ord;
     Local la, lb;
     if (auto ok = local(a, la); !ok) return failure(ok);
     if (auto ok = local(b, lb); !ok) return failure(ok);
@@ -309,6 +316,9 @@ class SchemeStrategy final : public VersionStrategy {
     if constexpr (requires { Scheme::kReadsEveryText; }) {
       return Validate(eco_, text);
     } else {
+      // And may tell some texts it takes at a glance.
+      if constexpr (requires { Scheme::takes(text); })
+        if (Scheme::takes(text)) return {};
       Local l;
       return local(text, l);
     }
