@@ -78,13 +78,7 @@ def test_sort_returns_the_callers_objects_in_a_new_list_and_keeps_equal_ones_in_
     result = sort_versions(items)
     assert type(result) is list and result is not items
     assert [id(x) for x in result] == [id(items[i]) for i in (1, 4, 0, 2, 3, 5)]
-    assert all(a is b for a, b in zip(items, before))
-    rng = random.Random(5)  # and on large inputs with many ties
-    items = [fresh(f"{rng.randrange(4)}.{rng.randrange(3)}" + rng.choice(["", ".0", "-ga"])) for _ in range(9000)]
-    rank = {id(x): i for i, x in enumerate(items)}
-    result = sort_versions(items)
-    for a, b in zip(result, result[1:]):
-        assert compare(a, b) == -1 or (compare(a, b) == 0 and rank[id(a)] < rank[id(b)])
+    assert all(a is b for a, b in zip(items, before))  # large inputs with many ties: test_fast_paths
 
 
 # Inputs on which the generic ordering is not transitive (a < b < c yet c < a).

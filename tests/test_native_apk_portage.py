@@ -7,7 +7,7 @@ import pytest
 from conftest import ORDER_FACTS, raises
 from native_oracles import around, check_answers, check_round_trip, outcome
 
-from ombrel import native_filter, native_satisfies, vers_from_native
+from ombrel import native_satisfies
 
 
 @pytest.mark.parametrize(
@@ -85,17 +85,6 @@ def test_apk_and_portage_relations(ecosystem, constraint, yes, no):
 def test_apk_and_portage_refusals_quote_the_text(ecosystem, constraint, what):
     syntax = "apk dependency" if ecosystem == "alpine" else "Gentoo constraint"
     raises(ValueError, f"invalid {syntax} '{constraint}'; {what}", native_satisfies, "1.0", constraint, ecosystem)
-
-
-def test_apk_and_portage_vers_texts():
-    assert vers_from_native("alpine", "~1.2") == "vers:apk/>=1.2|<1.3"
-    assert vers_from_native("apk", "musl>=1.2.4-r0") == "vers:apk/>=1.2.4-r0"
-    assert vers_from_native("alpine", "~1.2~abc") == "vers:apk/1.2~abc"
-    assert vers_from_native("gentoo", "=dev-lang/python-3.11*") == "vers:ebuild/>=3.11|<3.12"
-    assert vers_from_native("gentoo", "~2.38-r3") == "vers:ebuild/>=2.38|<2.38_p_alpha"
-    assert vers_from_native("portage", "=1.2_rc*") == "vers:ebuild/1.2_rc"
-    assert vers_from_native("alpine", "~0.09") == "vers:apk/>=0.09|<0.10"
-    assert native_filter(["1.2-r1", "1.20", "1.2.3"], "~1.2", "alpine") == ["1.2-r1", "1.2.3"]
 
 
 def order_facts(ecosystem):

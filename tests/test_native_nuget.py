@@ -2,7 +2,7 @@ import pytest
 from conftest import raises
 from native_oracles import check_answers, check_round_trip
 
-from ombrel import native_filter, native_satisfies, vers_from_native
+from ombrel import native_satisfies
 
 VERSIONS = ["0.9", "1", "1.0", "1.0.0", "1.0.0.1", "1.0.1", "1.5.0", "1.9.9.9", "2.0", "2.0.0.0", "2.0.1", "10.0.0"]
 
@@ -57,10 +57,3 @@ REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the
 def test_nuget_refusals_quote_the_text(constraint, what):
     raises(ValueError, f"invalid NuGet range '{constraint}'; {what.format(constraint)}",
            native_satisfies, "1.0", constraint, "nuget")
-
-
-def test_nuget_vers_text():
-    assert vers_from_native("nuget", "[1.0.0, 2.0.0)") == "vers:nuget/>=1.0.0|<2.0.0"
-    assert vers_from_native("dotnet", "1.0.*") == "vers:nuget/>=1.0.0|<1.1.0"
-    assert vers_from_native("nuget", "1.0.0-beta*") == "vers:nuget/>=1.0.0-beta|<=1.0.0"
-    assert native_filter(["1.2.0", "1.3.0-rc", "2.0.0"], "1.*", "nuget") == ["1.2.0"]

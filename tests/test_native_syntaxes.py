@@ -37,6 +37,34 @@ VERS = [  # (name, prefix of the VERS text, [(constraint, the rest of the VERS t
     ("hex", "vers:hex/", [("~> 1.2", ">=1.2.0|<2.0.0-0")]),
     ("elixir", "vers:hex/", [("== 1.0.0 or >= 2.0.0 and < 1.0.0", "1.0.0")]),
     ("r", "vers:cran/", [("(>= 1.2-3)", ">=1.2-3")]), ("spack", "vers:spack/", [("1.2:1.4", ">=1.2|<1.5")]),
+    ("npm", "vers:npm/", [(">=1.0.1 || >=0.9.5 <1.0.0", ">=0.9.5|<1.0.0|>=1.0.1"), ("<0", "vers:none/*")]),
+    ("semver", "vers:semver/", [("^1.2.9", ">=1.2.9|<2.0.0")]),
+    ("helm", "vers:helm/", [
+        ("^1.2.3", ">=1.2.3|<2.0.0"), ("~1.2", ">=1.2.0|<1.3.0"), (">1.2", ">=1.3.0"), ("<=1.2", "<1.3.0"),
+        ("!=1.x", "<1.0.0|>=2.0.0"), ("!=1.2.x", "<1.2.0|>=1.3.0"), ("!=1.2.x-rc", "*"), ("*", ">=0.0.0"),
+        ("1.2 - 2.3.4", ">=1.2.0|<=2.3.4"), ("^18446744073709551615", ">=18446744073709551615.0.0"),
+        (">18446744073709551615.x", "vers:none/*")]),
+    ("conda", "vers:conda/", [
+        ("1.2", ">=1.2|<1.3"), ("1.9.*", ">=1.9|<1.10"), ("!=1.2.*", "<1.2|>=1.3"), ("~=1.2.3", ">=1.2.3|<1.3"),
+        (">=1.0,<2.0|>3", ">=1.0|<2.0|>3"), ("1.2a", "1.2a"), ("*", "*")]),
+    ("composer", "vers:composer/", [("^1.2", ">=1.2.0.0-dev|<2.0.0.0-dev"), ("*", "*"),
+                                    (">=1.0-STABLE@beta", ">=1.0.0.0-STABLE-beta")]),
+    ("php", "", [(">=2023-01-01 <2.0.0-p1@beta", "vers:none/*")]),
+    ("cpan", "vers:cpan/", [(">= 1.2, < 2.0, != 1.5", ">=1.2|!=1.5|<2.0"), ("== 1, >= 0.5, != 2", "1")]),
+    ("perl", "vers:cpan/", [("", "*")]),
+    ("maven", "vers:maven/", [("[1.0,2.0)", ">=1.0|<2.0"), ("(,1.0],[1.2,)", "<=1.0|>=1.2"), ("1.5", "*"),
+                              ("", "vers:none/*")]),
+    ("nuget", "vers:nuget/", [("[1.0.0, 2.0.0)", ">=1.0.0|<2.0.0"), ("1.0.0-beta*", ">=1.0.0-beta|<=1.0.0")]),
+    ("dotnet", "vers:nuget/", [("1.0.*", ">=1.0.0|<1.1.0")]),
+    ("debian", "vers:deb/", [("(>= 1.2-1)", ">=1.2-1"), ("(< 2.0)", "<=2.0")]),
+    ("rpm", "vers:rpm/", [(">= 1.0-1, < 2.0-1", ">=1.0-1|<2.0-1"), ("> 2.0-1, < 1.0-1", "vers:none/*")]),
+    ("arch", "vers:alpm/", [("=1.2-1", "1.2-1")]),
+    ("alpine", "vers:apk/", [("~1.2", ">=1.2|<1.3"), ("~1.2~abc", "1.2~abc"), ("~0.09", ">=0.09|<0.10")]),
+    ("apk", "vers:apk/", [("musl>=1.2.4-r0", ">=1.2.4-r0")]),
+    ("gentoo", "vers:ebuild/", [("=dev-lang/python-3.11*", ">=3.11|<3.12"), ("~2.38-r3", ">=2.38|<2.38_p_alpha")]),
+    ("portage", "vers:ebuild/", [("=1.2_rc*", "1.2_rc")]),
+    ("pep440", "vers:pypi/", [(">=1.0,<2.0", ">=1.0|<2.0"), (">=2,<1", "vers:none/*")]),
+    ("python", "vers:pypi/", [("==1.*", ">=1.dev0|<2.dev0")]),
 ]
 
 
@@ -47,28 +75,36 @@ def test_constraints_as_vers(name, constraint, vers):
 
 
 @pytest.mark.parametrize(
+    "ecosystem, items, constraint, kept",
+    [
+        ("npm", ["2.0.0", Version("1.5.0", "npm"), "1.0.0", "1.0.0-rc.1"], "^1", [1, 2]),
+        ("maven", ["2.0", "1.0", "1.5-SNAPSHOT", "0.9"], "[1.0,2.0)", [1, 2]),
+        ("nuget", ["1.2.0", "1.3.0-rc", "2.0.0"], "1.*", [0]), ("pep440", ["2.0", "1.0", "1.5rc1"], "~=1.0", [1, 2]),
+        ("debian", ["1.0-1", "2.0-1", "0.9"], "(<< 2.0)", [0, 2]),
+        ("alpine", ["1.2-r1", "1.20", "1.2.3"], "~1.2", [0, 2]),
+        ("composer", ["1.0", "dev-main", "2.0-beta"], "<2.0 || dev-main", [0, 1]),
+    ],
+)
+def test_filter_keeps_the_callers_objects_in_order(ecosystem, items, constraint, kept):
+    out = native_filter(items, constraint, ecosystem)
+    assert type(out) is list and [id(x) for x in out] == [id(items[i]) for i in kept]
+
+
+@pytest.mark.parametrize(
     "ecosystem, constraint, yes, no",
     [
         # Cargo: a pre-release only when a comparator names one of its release
         ("crates", "^1.2.3-alpha", ["1.2.3-beta", "1.2.3", "1.9.0"], ["1.2.4-beta", "1.2.3-0", "2.0.0-0"]),
         ("crates", ">=1.0.0, <2.0.0", ["1.5.0"], ["1.5.0-rc.1", "2.0.0-0"]), ("crates", "*", ["0.0.0"], ["1.0.0-rc.1"]),
         ("crates", "<1.2.3-rc.2", ["1.2.3-rc.1", "1.2.2"], ["1.2.2-rc.1"]),
-        ("ruby", "~>2.0.8", ["2.0.8", "2.0.99", "2.0.9.pre"], ["2.1", "2.1.a", "2.1.0.a", "2.0.7"]),
-        ("ruby", "~> 2", ["2.0", "2.9.9"], ["3.0", "3.a", "1.9"]),
+        # (the shapes the run against Gem::Requirement below draws are left to it, as for Hex and R)
         ("ruby", "~> 2.0.a", ["2.0.a", "2.5", "2.0.0.0.0.a"], ["3.0", "1.9"]),
         ("ruby", "> 1.0-rc1", ["1.0", "1.0.pre.rc2"], ["1.0.pre.rc1"]), ("ruby", " = 1.0 ", ["1.0", "1.0.0"], ["1.0.1"]),
-        ("ruby", "1", ["1.0"], ["1.0.a"]), ("ruby", ">= 1.0, < 2, != 1.5", ["1.0", "1.4.9"], ["1.5", "2.0", "0.9"]),
         ("ruby", "<= 1.A", ["1.A", "0.9"], ["1.0", "1.B"]),
         ("ruby", "~> 1.99999999999999999999", ["1.99999999999999999999"], ["2"]), ("ruby", "\n>=\t1\r", ["1"], ["0.9"]),
-        ("hex", "~> 1.2", ["1.2.0", "1.9.9", "1.3.0-rc.1"], ["2.0.0-dev", "2.0.0", "1.1.9"]),
-        ("hex", "~> 1.2.3", ["1.2.3", "1.2.9"], ["1.3.0-0", "1.2.2"]),
         ("hex", "~> 1.0.0-beta", ["1.0.0-rc", "1.0.5"], ["1.0.0-alpha", "1.1.0-0"]),
-        ("hex", "1.2.0", ["1.2.0", "1.2.0+b"], ["1.3.0"]), ("hex", ">= 1.0.0", ["1.1.0-dev"], ["1.0.0-rc"]),
-        ("hex", "< 2.0.0", ["2.0.0-dev"], ["2.0.0"]),
-        ("hex", "> 1.0.0 and < 2.0.0 or == 3.0.0", ["1.5.0", "3.0.0"], ["2.5.0", "1.0.0"]),
+        ("hex", "1.2.0", ["1.2.0", "1.2.0+b"], ["1.3.0"]),
         ("hex", "  >=1.0.0\tand\n<=1.0.0  ", ["1.0.0"], ["1.0.1"]), ("hex", "!= 1.2.0", ["1.2.1"], ["1.2.0"]),
-        ("cran", "(>= 1.2.3)", ["1.2.3", "1.2-4", "2.0"], ["1.2.2", "1.2"]),
-        ("cran", "(== 1.2)", ["1.2", "1.2.0", "1-2"], ["1.2.1"]), ("cran", "( != 1.2-3)", ["1.2.4"], ["1.2.3"]),
         ("cran", "<  2.0", ["1.99.99"], ["2.0.0"]),
         # pub: an upper end leaves out its pre-releases
         ("dart", "^1.2.3", ["1.2.3", "1.9.9-dev"], ["2.0.0-dev", "1.2.3-dev"]),
@@ -120,24 +156,29 @@ def test_refusals_quote_the_text(name, why, text):
 
 
 @pytest.mark.parametrize(
-    "text, ecosystem, message",
+    "ecosystem, version, text, message",
     [
-        ("", "spack", "invalid Spack range ''; empty alternative"),
-        ("1.2,", "spack", "invalid Spack range '1.2,'; empty alternative"),
-        ("1:2:3", "spack", "invalid Spack range '1:2:3'; more than one ':'"),
-        ("", "go", "invalid Go constraint ''; expected a version"),
-        (" , ", "go", "invalid Go constraint ' , '; expected a version"),
-        (">=", "go", "invalid Go constraint '>='; expected a version"),
-        (">=1.2.0", "go", "Go version must start with a lowercase 'v' prefix: '1.2.0'"),
-        ("<>v1.0.0", "go", "invalid Go constraint '<>v1.0.0'; unexpected '>' in the version"),
+        ("spack", "1.0", "", "invalid Spack range ''; empty alternative"),
+        ("spack", "1.0", "1.2,", "invalid Spack range '1.2,'; empty alternative"),
+        ("spack", "1.0", "1:2:3", "invalid Spack range '1:2:3'; more than one ':'"),
+        ("go", "v1.0.0", "", "invalid Go constraint ''; expected a version"),
+        ("go", "v1.0.0", " , ", "invalid Go constraint ' , '; expected a version"),
+        ("go", "v1.0.0", ">=", "invalid Go constraint '>='; expected a version"),
+        ("go", "v1.0.0", ">=1.2.0", "Go version must start with a lowercase 'v' prefix: '1.2.0'"),
+        ("go", "v1.0.0", "<>v1.0.0", "invalid Go constraint '<>v1.0.0'; unexpected '>' in the version"),
         # pub's bounds are full versions
-        ("^1.2", "dart", "Expected 3 parts, got 2"), (">=1", "dart", "Expected 3 parts, got 1"),
-        ("any any", "dart", "Expected 3 parts, got 1"),
-        ("^ 1.2.3", "dart", "invalid dart range '^ 1.2.3'; expected a version after ^"),
+        ("dart", "1.0.0", "^1.2", "Expected 3 parts, got 2"), ("dart", "1.0.0", ">=1", "Expected 3 parts, got 1"),
+        ("dart", "1.0.0", "any any", "Expected 3 parts, got 1"),
+        ("dart", "1.0.0", "^ 1.2.3", "invalid dart range '^ 1.2.3'; expected a version after ^"),
+        ("composer", "1.0", "~>1.2", "invalid Composer constraint '~>1.2'; invalid operator '~>', Composer's is '~'"),
+        # a version the ecosystem cannot read: its own message
+        ("npm", "1.2", "*", "Expected 3 parts, got 2"), ("helm", "1.2", "*", "Expected 3 parts, got 2"),
+        ("conda", "x1.2", "1.2", "Conda version must start with a digit: 'x1.2'"),
+        ("composer", "master", "*", "Composer version must start with a digit: 'master'"),
     ],
 )
-def test_refusals_of_their_own_shape(text, ecosystem, message):
-    raises(ValueError, message, native_satisfies, "v1.0.0" if ecosystem == "go" else "1.0.0", text, ecosystem)
+def test_refusals_of_their_own_shape(ecosystem, version, text, message):
+    raises(ValueError, message, native_satisfies, version, text, ecosystem)
 
 
 GO_VERSIONS = ["v0.9.0", "v1.2.0-rc.1", "v1.2.0", "v1.5.0", "v2.0.0-0", "v2.0.0", "v1.3.0", "v1.2.3+incompatible"]
@@ -306,9 +347,9 @@ def test_long_lists_in_linear_time():
 
 
 PLAIN_BOUNDED = [(name, c) for name, _, rows in VERS for c, _ in rows] + [
-    ("pep440", ">=1.0,<2.0"), ("pep440", ">1.2,<=1.10,!=1.5.0"), ("pep440", "<1.2.3"), ("pep440", "==1.2"),
+    ("pep440", ">1.2,<=1.10,!=1.5.0"), ("pep440", "<1.2.3"), ("pep440", "==1.2"),
     ("pep440", "~=1.2.3"), ("pep440", "==1.*"), ("npm", ">=1.2.3 <2.0.0 || 3.0.0"),
-    ("debian", ">= 1.2"), ("rpm", "<= 1.2.3"), ("maven", "[1.0,2.0)"), ("nuget", "[1.2,1.10]")]
+    ("debian", ">= 1.2"), ("rpm", "<= 1.2.3"), ("nuget", "[1.2,1.10]")]
 
 
 @pytest.mark.parametrize("name, constraint", PLAIN_BOUNDED)
