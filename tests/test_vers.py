@@ -146,12 +146,9 @@ def test_invalid_standard_text_is_refused_with_what_is_wrong(vers, message):
     "vers, expected",
     [
         ("vers:npm/^1.2 || ~0.9", "vers:npm/>=0.9.0|<0.10.0|>=1.2.0|<2.0.0"),
-        # every shorthand of the dialect
-        ("vers:generic/^1.2.3", ">=1.2.3|<2.0.0"), ("vers:generic/^0.0.3", ">=0.0.3|<0.0.4"),
-        ("vers:generic/~1.2", ">=1.2.0|<1.3.0"), ("vers:generic/~>1.2.3", ">=1.2.3|<1.3.0"),
-        ("vers:generic/~=1", ">=1.0.0|<2.0.0"), ("vers:generic/1.2.x", ">=1.2.0|<1.3.0"),
-        ("vers:generic/x.x", ">=0.0.0|<0.1.0"), ("vers:generic/1.*", ">=1.0.0|<2.0.0"),
-        ("vers:generic/[1.0,2.0)", ">=1.0|<2.0"),
+        # every kind of shorthand of the dialect (their bounds: test_ranges)
+        ("vers:generic/^1.2.3", ">=1.2.3|<2.0.0"), ("vers:generic/~>1.2.3", ">=1.2.3|<1.3.0"),
+        ("vers:generic/1.2.x", ">=1.2.0|<1.3.0"), ("vers:generic/[1.0,2.0)", ">=1.0|<2.0"),
         ("vers:generic/(1.0,2.0]", ">1.0|<=2.0"), ("vers:generic/(,2.0]", "<=2.0"), ("vers:generic/[1.0,)", ">=1.0"),
         ("vers:generic/*", "*"), ("vers:generic/", "*"), ("vers:generic/X || ^1", "*"),
         ("vers:generic/==1.0", "1.0"), ("vers:generic/!=1.5", "!=1.5"), ("vers:generic/>= 1.0 <= 1.0", "1.0"),
