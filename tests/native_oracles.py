@@ -8,7 +8,6 @@ import shutil
 import subprocess
 
 import pytest
-from conftest import raises
 
 from ombrel import native_satisfies, vers_contains, vers_from_native
 
@@ -60,18 +59,6 @@ def around(text, suffixes, width=3):
     groups = [[int(x) for x in m.split(".")] for m in re.findall(r"\d+(?:\.\d+)*", text)]
     groups = [(g + [0, 0, 0])[:width] for g in groups if all(n < 10**6 for n in g)] or [[0] * width]
     return [".".join(map(str, n)) + s for n in bumped(groups) for s in suffixes]
-
-
-def refusal_rows(table):
-    """The (constraint, why) rows of a table of (why, constraints)."""
-    return [(c, why) for why, texts in table for c in texts]
-
-
-def check_refusal(ecosystem, kind, version, constraint, why):
-    """native_satisfies refuses `constraint` saying "invalid <kind> '<constraint>'; " and `why`,
-    whose '{}' stands for the constraint."""
-    raises(ValueError, f"invalid {kind} '{constraint}'; {why.format(constraint)}",
-           native_satisfies, version, constraint, ecosystem)
 
 
 def outcome(version, constraint, ecosystem):

@@ -1,6 +1,5 @@
 import random
 
-import pytest
 from conftest import assert_all_equal, assert_ascending, read_versions
 from native_oracles import alpm_comparisons
 

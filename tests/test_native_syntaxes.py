@@ -1,5 +1,6 @@
 """The constraint languages of Cargo, RubyGems, Hex, CRAN, pub, Terraform, Julia, Spack and Go,
-and the library's own for the ecosystems without one: answers, refusals and VERS texts."""
+and the library's own for the ecosystems without one: answers, refusals and VERS texts; and, one
+table each, the VERS texts, filters and refusals of the syntaxes that have a file of their own."""
 import random
 
 import pytest
@@ -127,7 +128,7 @@ def test_answers(ecosystem, constraint, yes, no):
 
 
 OPERATOR = "expected an operator (<, <=, >, >=, ==, !=), spaces and a version"
-REFUSED = [  # (name, what follows "invalid <ecosystem> range '<text>'; " with {} the text, texts)
+REFUSED = [  # (name, what follows "invalid <syntax> '<text>'; " with {} the text, texts)
     ("crates", "invalid comparator '{}'",
      [">= 01.2", "1.2-rc", "1.*.3", "v1.2", "1.2.3.4", "1 || 2", "^*", "1.2.3-", "18446744073709551616"]),
     ("cargo", "empty comparator", ["", "1,"]), ("cargo", "invalid comparator '*'", ["*, 1"]),
@@ -145,13 +146,57 @@ REFUSED = [  # (name, what follows "invalid <ecosystem> range '<text>'; " with {
     ("opentofu", "invalid constraint ''", ["", ">= 1.0,"]),
     ("julia", "invalid version specifier '{}'", ["v1.2", "1.2.3.4", "1.2.3-rc", "1.2-2", "> 1.2", "1 -"]),
     ("julia", "invalid version specifier ''", ["", "1.2,"]),
+    ("npm", "invalid comparator '-'", ["1.2.3 - "]),
+    ("npm", "invalid comparator '{}'", ["==1.2.3", "v=1.2.3", "01.2.3", "\u00e91.2"]),
+    ("npm", "invalid comparator '>==1.2.3'", ["=1.2.3 - 2"]),
+    ("npm", "invalid comparator '|'", ["1.2.3 | 2"]),
+    ("npm", "invalid comparator '>=v'", [">= v 1.2.3"]),
+    ("npm", "number too large in '<9007199254740992.0.0-0'", ["^9007199254740991"]),
+    ("npm", "version longer than 256 characters in '{}'", ["1.0.0-" + "a" * 260]),
+    ("helm", "improper constraint ''", ["", "1.2 ||"]),
+    ("helm", "improper constraint '{}'", ["> =1.2", "==1.2", ">=1.0<2.0", "1.2.3.4", "1,", "\u00e91.2"]),
+    ("helm", "improper constraint '1.0>= 1, <= 2'", ["1.0 1 - 2"]),  # the range swallows the space
+    ("helm", "improper constraint '1>='", ["1 ||2 - 3"]),
+    ("helm", "invalid version '|'", ["1 | 2"]),
+    ("helm", "invalid version '{}'", ["1x.2", "18446744073709551616"]),
+    ("conda", "empty constraint", ["", "  "]),
+    ("conda", "white space inside a version", ["1.2 3"]),
+    ("conda", "a comparator is missing", ["1.2|", ",1.2", "()"]),
+    ("conda", "unbalanced brackets", ["(1.2", "1.2)"]),
+    ("conda", "a bracket follows a comparator without ',' or '|'", ["(1.2)(1.3)"]),
+    ("conda", "a comparator follows a bracket without ',' or '|'", ["(1.2)1.3"]),
+    ("conda", "invalid operator in '{}'", ["=>1.2", "~1.2"]),
+    ("conda", "invalid operator with '.*' in '{}'", ["~=1.2.*"]),
+    ("conda", "'~=' needs a version of two components or more in '{}'", ["~=1"]),
+    ("conda", "no version in '{}'", [">="]),
+    ("conda", "invalid version in '{}'", ["1.*.2", "1.2=py_0", "\u00e91.2"]),
+    ("conda", "'{}' is a regular expression, which is not read", ["^1\\.2.*$"]),
+    ("conda", "brackets nested deeper than 1000", ["(" * 1001 + "1" + ")" * 1001]),
+    ("maven", "a range is not closed", ["[1,2", "(1,2"]),
+    ("maven", "ranges overlap", ["[1.0,2.0),[1.5,3)", "(,1],(,2]"]),
+    ("maven", "'{}' defies version ordering", ["[2,1]", "[1,1)"]),
+    ("maven", "a single version must be in [], not '{}'", ["(1)"]),
+    ("maven", "a single version must be in [], not '[1)'", ["[1)2]"]),
+    ("maven", "text after the ranges is not a range", ["[1,2)x", "[1,2],,[3,4]", "[1,2]]"]),
+    ("nuget", "empty range", ["", "  "]),
+    ("nuget", "a range in brackets ends with ']' or ')'", ["[1.0", "["]),
+    ("nuget", "a single version stands only in '[ ]'", ["(1.0)", "[1.0)"]),
+    ("nuget", "the lower bound is above the upper bound", ["[2.0,1.0]"]),
+    ("nuget", "no bound", ["(,)", "[ , ]"]),
+    ("nuget", "more than two bounds", ["[1.0,2.0,3.0]"]),
+    ("nuget", "invalid version '{}'", ["v1.0", "1.0.0.0.0", "1.0-", "2147483648", "1.0 || 2.0", "\u0661.0"]),
+    ("nuget", "invalid version '2.0 ]'", ["[1.0,2.0 ]]"]),
+    ("nuget", "invalid floating version '{}'", ["1.*.0", "*-beta*", "1.0.0.0.*", "1.0*"]),
+    ("nuget", "invalid floating version '1.*'", ["[1.*]"]),
+    ("nuget", "the upper bound cannot float: '2.*'", ["[1.0,2.*)"]),
 ]
-SYNTAX = {"cargo": "crates", "pub": "dart", "opentofu": "terraform"}
+KIND = {"cargo": "crates range", "pub": "dart range", "opentofu": "terraform range", "helm": "Helm constraint",
+        "conda": "Conda constraint", "maven": "Maven range", "nuget": "NuGet range"}
 
 
 @pytest.mark.parametrize("name, why, text", [(name, why, t) for name, why, texts in REFUSED for t in texts])
 def test_refusals_quote_the_text(name, why, text):
-    message = f"invalid {SYNTAX.get(name, name)} range '{text}'; {why.format(text)}"
+    message = f"invalid {KIND.get(name, name + ' range')} '{text}'; {why.format(text)}"
     raises(ValueError, message, native_satisfies, "1.0.0", text, name)
 
 
@@ -171,6 +216,7 @@ def test_refusals_quote_the_text(name, why, text):
         ("dart", "1.0.0", "any any", "Expected 3 parts, got 1"),
         ("dart", "1.0.0", "^ 1.2.3", "invalid dart range '^ 1.2.3'; expected a version after ^"),
         ("composer", "1.0", "~>1.2", "invalid Composer constraint '~>1.2'; invalid operator '~>', Composer's is '~'"),
+        ("maven", "1.0", "[\u0661]", "Maven version must start with a digit: '\u0661'"),  # Java's digits, not ours
         # a version the ecosystem cannot read: its own message
         ("npm", "1.2", "*", "Expected 3 parts, got 2"), ("helm", "1.2", "*", "Expected 3 parts, got 2"),
         ("conda", "x1.2", "1.2", "Conda version must start with a digit: 'x1.2'"),
