@@ -33,4 +33,3 @@ VERSIONS = ["0.9", "1", "1.0", "1.0.0", "1.0.0.1", "1.0.1", "1.5.0", "1.9.9.9", 
 def test_nuget_ranges(constraint, yes, no):
     check_answers("nuget", constraint, yes, no)
     check_round_trip("nuget", constraint, VERSIONS)
-

@@ -1,7 +1,6 @@
 import random
 
 import pytest
-from conftest import raises
 from native_oracles import around, check_answers, check_round_trip, outcome
 
 from ombrel import compare, native_satisfies
@@ -23,15 +22,6 @@ SUFFIXES = ["", "a1", "rc2", ".dev0", ".post1", ".post1.dev2", "+local.7", "a1+x
 )
 def test_pep440_specifier_sets(constraint, yes, no):
     check_answers("pep440", constraint, yes, no)
-
-
-@pytest.mark.parametrize("constraint, spec", [
-    ("~=1", "~=1"), (">=1.0+local", ">=1.0+local"), ("<1.*", "<1.*"), ("1.0", "1.0"), (">=1.0,=>2", "=>2"),
-    ("==1.0.*.1", "==1.0.*.1"), ("==1.0a1.*", "==1.0a1.*"), (">= 1.0 2", ">= 1.0 2"),
-])
-def test_pep440_refusals_quote_the_text(constraint, spec):
-    raises(ValueError, f"invalid PEP 440 specifier set '{constraint}'; invalid specifier '{spec}'",
-           native_satisfies, "1.0", constraint, "pep440")
 
 
 def generated_sets(seed, count):
