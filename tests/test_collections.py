@@ -7,7 +7,7 @@ import pytest
 from conftest import fresh, raises, unsupported
 
 from ombrel import (Version, batch_compare, compare, latest_stable, max_version, min_version, sort_versions,
-                    stable_versions, version)
+                    stable_versions)
 
 LIST_FUNCTIONS = [sort_versions, max_version, min_version, stable_versions, latest_stable]
 SEQUENCE_FUNCTIONS = LIST_FUNCTIONS + [batch_compare]
@@ -192,12 +192,6 @@ def test_version_objects_use_their_stored_generic_parse():
     assert result == [final, foo] and result[0] is final
     assert latest_stable([pre, foo, final]) is final
     assert latest_stable([final, "2.0"]) == "2.0"
-
-
-def test_version_is_the_constructor():
-    v = version("1.2.3")
-    assert type(v) is Version and (v.raw, v.ecosystem) == ("1.2.3", "generic")
-    assert version(s="1.0.0", ecosystem="semver").ecosystem == "semver"
 
 
 SEMVER, NOSUCH, NO_STABLE = Version("1.0.0", "semver"), unsupported("nosuch"), "no stable versions found"
