@@ -7,7 +7,7 @@ from native_oracles import around, check_against, check_answers, composer_verdic
 @pytest.mark.parametrize(
     "constraint, yes, no",
     [
-        # (Plain comparisons, hyphens, alternatives and most branches are left to the run against Composer below.)
+        # (Plain comparisons, hyphens and alternatives are left to the run against Composer below.)
         # `^` and `~` take in the pre-releases of their lower bound unless it names a stability.
         ("^1.2-beta", ["1.2-beta", "1.2-RC1"], ["1.2-alpha", "1.2-dev", "2.0-alpha"]),
         ("~1.0.x-dev", ["1.0.x-dev", "1.0.99999999"], ["1.0.5", "1.1-dev"]),
@@ -19,6 +19,8 @@ from native_oracles import around, check_against, check_answers, composer_verdic
         # Branches are equal or unequal to versions, never above or below.
         ("dev-main", ["dev-main", "DEV-main"], ["dev-Main", "9999999-dev"]),
         ("feature/x-dev", ["dev-feature/x"], []),
+        ("!=dev-main", ["dev-x", "1.0"], ["dev-main"]),
+        ("1.x-dev", ["1.x-dev", "1.*-dev", "1 -dev"], ["1.5", "2.x-dev"]),
         ("<= 2 -dev", ["2.99999"], ["dev-main"]),
         # Dates and loose texts.
         (">=2023-01-01", ["2023-01-01", "2023-06-01"], ["2022-12-31"]),

@@ -16,7 +16,7 @@ SUFFIXES = ["", "a1", "rc2", ".dev0", ".post1", ".post1.dev2", "+local.7", "a1+x
         # (the operators, bounds and suffixes the run against packaging below draws are left to it)
         ("<2.0", ["1.9"], ["2.0a1", "2.0.dev0"]),  # the bound's pre-releases stay out
         (">1.0", ["1.0.1.dev0", "1.1"], ["1.0.post1", "1.0+x"]),  # its post-releases and locals too
-        (" >= 1.0 ,, ", ["1.0"], ["0.9"]),
+        (" >= 1.0 ,, ", ["1.0"], ["0.9"]), ("===1.0", ["1.0"], ["1.0.0"]),
         ("~=v1.1", [], ["1.1", "1.2"]),  # packaging's prefix keeps the `v` and matches nothing
     ],
 )
