@@ -8,7 +8,6 @@ import shutil
 import subprocess
 
 import pytest
-from conftest import raises
 
 from ombrel import native_satisfies, vers_contains, vers_from_native
 
@@ -25,14 +24,22 @@ console.log(JSON.stringify(cases.map(([r, vs]) => {
 """ % NODE_SEMVER
 
 
-def node_verdicts(cases):
-    """node-semver's answer for each (range, versions): None when it refuses the range."""
+def json_run(argv, value, env=None):
+    """What `argv` prints in JSON when given `value` in JSON on its standard input."""
+    return json.loads(subprocess.run(argv, input=json.dumps(value), capture_output=True, text=True, check=True,
+                                     env=env).stdout)
+
+
+def node_run(script, value):
+    """`json_run` of a node script that requires Debian's node-semver, or a skip without it."""
     if not shutil.which("node") or not os.path.isdir(NODE_SEMVER):
         pytest.skip("node or Debian's node-semver is not installed")
-    env = dict(os.environ, NODE_PATH="/usr/share/nodejs")  # where Debian keeps its dependencies
-    run = subprocess.run(["node", "-e", NODE_SCRIPT], input=json.dumps(cases), capture_output=True,
-                         text=True, check=True, env=env)
-    return json.loads(run.stdout)
+    return json_run(["node", "-e", script], value, dict(os.environ, NODE_PATH="/usr/share/nodejs"))
+
+
+def node_verdicts(cases):
+    """node-semver's answer for each (range, versions): None when it refuses the range."""
+    return node_run(NODE_SCRIPT, cases)
 
 
 def bumped(numbers):
@@ -52,18 +59,6 @@ def around(text, suffixes, width=3):
     groups = [[int(x) for x in m.split(".")] for m in re.findall(r"\d+(?:\.\d+)*", text)]
     groups = [(g + [0, 0, 0])[:width] for g in groups if all(n < 10**6 for n in g)] or [[0] * width]
     return [".".join(map(str, n)) + s for n in bumped(groups) for s in suffixes]
-
-
-def refusal_rows(table):
-    """The (constraint, why) rows of a table of (why, constraints)."""
-    return [(c, why) for why, texts in table for c in texts]
-
-
-def check_refusal(ecosystem, kind, version, constraint, why):
-    """native_satisfies refuses `constraint` saying "invalid <kind> '<constraint>'; " and `why`,
-    whose '{}' stands for the constraint."""
-    raises(ValueError, f"invalid {kind} '{constraint}'; {why.format(constraint)}",
-           native_satisfies, version, constraint, ecosystem)
 
 
 def outcome(version, constraint, ecosystem):
@@ -167,9 +162,7 @@ def rpm_ds_verdicts(cases):
     python = "/usr/bin/python3"
     if subprocess.run([python, "-c", "import rpm"], capture_output=True).returncode:
         pytest.skip("the system Python has no rpm module")
-    run = subprocess.run([python, "-c", RPM_DS_SCRIPT], input=json.dumps(cases), capture_output=True,
-                         text=True, check=True)
-    return json.loads(run.stdout)
+    return json_run([python, "-c", RPM_DS_SCRIPT], cases)
 
 
 def alpm_comparisons(pairs):

@@ -1,37 +1,15 @@
 import random
 
-import pytest
 from conftest import assert_all_equal, assert_ascending, read_versions
 from native_oracles import alpm_comparisons
 
 import ombrel
 
 
-@pytest.mark.parametrize(
-    "chain",
-    [
-        ["1.0a", "1.0", "1.0.a", "1.0.0", "1.0.1", "1.1", "1..0"],  # a letter left over loses to the end
-        ["1.0", "1.0~rc1", "1.0^1"],  # ~ and ^ separate like any other byte
-        ["1.0", "1.0.", "1.0+1", "1_1"],
-        ["9", "0:10", "1:1", "01:2", "18446744073709551616:0", "99999999999999999999:0"],
-        ["1.0-a", "1.0-1", "1.0-2", "1.0-10", "1.0.1-1"], ["7-4", "7-5"],  # a pkgrel counts only when both have one
-        ["1.0-", "1.0-1"],  # an empty pkgrel is still a pkgrel
-        ["r99.abc-1", "r100.abc-1", "1-1"],
-    ],
-)
-def test_versions_sort_in_the_listed_order(chain):
-    assert_ascending(chain, "arch")
-
-
-@pytest.mark.parametrize(
-    "a, b",
-    [
-        ("7", "7-4"), ("7", "7-5"), ("1.0", "1_0"), ("1.0.", "1.0.."), ("1:1", "01:1"), (":1", "0:1"),
-        ("1.010", "1.10"), (" 1.0-1 ", "1.0-1"), ("1.0-1.2", "1.0-1_2"),
-    ],
-)
-def test_equal_versions(a, b):
-    assert_all_equal([a, b], "arch")
+# Letters, separators, epochs and pkgrels are left to the run against libalpm below; these are past it.
+def test_epochs_past_64_bits_and_white_space():
+    assert_ascending(["9", "0:10", "1:1", "18446744073709551616:0", "99999999999999999999:0"], "arch")
+    assert_all_equal([" 1.0-1 ", "1.0-1"], "arch")
 
 
 def test_ten_megabyte_texts_compare_in_linear_time():

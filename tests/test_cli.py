@@ -47,16 +47,11 @@ GO = json.dumps({"affected": [osv_entry("Go", {"introduced": "0"}, {"fixed": "1.
         (["satisfies", "-e", "npm", "2.0.0-alpha", ">=2.0.0"], b"", 1),
         (["intersects", ">=1.0,<2.0", "^1.5"], b"", 0), (["intersects", "^1.0", "^2.0"], b"", 1),
         (["vers", "vers:deb/>=1.0~rc1", "1.0"], b"", 0), (["vers", "vers:npm/^1.2", "2.0.0"], b"", 1),
-        # errors: the message on stderr, status 2
-        (["compare", "-e", "nosuch", "1", "2"], b"", error(unsupported("nosuch"))),
+        # errors: the library's message on stderr, status 2
         (["satisfies", "-e", "auto", "1.0", "*"], b"", error(unsupported("auto"))),
-        (["intersects", "[1.0]", "^x"], b"", error("invalid interval range: '[1.0]'")),
-        (["sort", "-e", "semver", "1.0.0", "1.0"], b"", error("Expected 3 parts, got 2")),
         (["max"], b"\n \n", error("empty sequence")),
-        (["latest-stable", "1.0rc1"], b"", error("no stable versions found")),
         (["min", "-e", "go"], b"1.2.3\n", error("Go version must start with a lowercase 'v' prefix: '1.2.3'")),
         (["purl", "npm/x"], b"", error("invalid purl 'npm/x'; expected 'pkg:' prefix")),
-        (["vers", "vers:npm", "1"], b"", error("invalid VERS 'vers:npm'; expected 'vers:<ecosystem>/<range>'")),
         (["bump", "major", "--tag", "rc", "1.0"], b"", error("--tag is only used with 'prerelease'")),
         (["sort"], b"1.0\n\xff\n", error("standard input is not UTF-8: 'utf-8' codec can't decode byte 0xff in "
                                          "position 4: invalid start byte")),

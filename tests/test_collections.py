@@ -7,7 +7,7 @@ import pytest
 from conftest import fresh, raises, unsupported
 
 from ombrel import (Version, batch_compare, compare, latest_stable, max_version, min_version, sort_versions,
-                    stable_versions, version)
+                    stable_versions)
 
 LIST_FUNCTIONS = [sort_versions, max_version, min_version, stable_versions, latest_stable]
 SEQUENCE_FUNCTIONS = LIST_FUNCTIONS + [batch_compare]
@@ -78,13 +78,7 @@ def test_sort_returns_the_callers_objects_in_a_new_list_and_keeps_equal_ones_in_
     result = sort_versions(items)
     assert type(result) is list and result is not items
     assert [id(x) for x in result] == [id(items[i]) for i in (1, 4, 0, 2, 3, 5)]
-    assert all(a is b for a, b in zip(items, before))
-    rng = random.Random(5)  # and on large inputs with many ties
-    items = [fresh(f"{rng.randrange(4)}.{rng.randrange(3)}" + rng.choice(["", ".0", "-ga"])) for _ in range(9000)]
-    rank = {id(x): i for i, x in enumerate(items)}
-    result = sort_versions(items)
-    for a, b in zip(result, result[1:]):
-        assert compare(a, b) == -1 or (compare(a, b) == 0 and rank[id(a)] < rank[id(b)])
+    assert all(a is b for a, b in zip(items, before))  # large inputs with many ties: test_fast_paths
 
 
 # Inputs on which the generic ordering is not transitive (a < b < c yet c < a).
@@ -198,12 +192,6 @@ def test_version_objects_use_their_stored_generic_parse():
     assert result == [final, foo] and result[0] is final
     assert latest_stable([pre, foo, final]) is final
     assert latest_stable([final, "2.0"]) == "2.0"
-
-
-def test_version_is_the_constructor():
-    v = version("1.2.3")
-    assert type(v) is Version and (v.raw, v.ecosystem) == ("1.2.3", "generic")
-    assert version(s="1.0.0", ecosystem="semver").ecosystem == "semver"
 
 
 SEMVER, NOSUCH, NO_STABLE = Version("1.0.0", "semver"), unsupported("nosuch"), "no stable versions found"

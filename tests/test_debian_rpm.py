@@ -23,19 +23,11 @@ SHARED = [  # numbers of any length, epochs to the 64-bit edge and past it
 @pytest.mark.parametrize(
     "ecosystem, chain",
     [(e, chain) for e in ("debian", "rpm") for chain in SHARED] + [
-        ("debian", ["1.0~~", "1.0~~a", "1.0~", "1.0~rc1", "1.0~rc2", "1.0", "1.0A", "1.0a", "1.0z", "1.0+b1"]),
-        ("debian", ["1.0", "1.0+", "1.0.", "1.0é", "1.0\U0001f600"]),
-        ("debian", ["1.0-9", "1.0-10", "1.0-10a", "1.0.1-1", "1:0-0"]), ("debian", ["~", "-", "a", ":"]),
-        ("debian", ["1:2.30-4ubuntu1", "1:2.30-4ubuntu2", "2:0"]),  # epoch 1, revision 4ubuntu1
-        ("debian", ["2.30-5", "2.30-4-5", "2.30-4-6"]),  # split at the last hyphen: upstream 2.30-4
+        # Tildes, letters, revisions and releases are left to the runs against dpkg and rpm below.
+        ("debian", ["1.0", "1.0+", "1.0.", "1.0é", "1.0\U0001f600"]), ("debian", ["~", "-", "a", ":"]),
         ("debian", ["1.0", ":1.0", "1:0"]),  # no digits: the colon stays in the upstream
         ("debian", ["1.0", "1.0 a"]),  # inner white space is an ordinary byte
-        ("rpm", ["1.0~~", "1.0~", "1.0~rc1", "1.0~rc2", "1.0", "1.0^", "1.0^^", "1.0^git1", "1.0a", "1.0.1"]),
-        ("rpm", ["1.A", "1.Z", "1.a", "1.z", "1.0"]),
-        ("rpm", ["1.0-~", "1.0", "1.0-^", "1.0-1", "1.0-2", "1.0-10", "1.0.1-0"]),
-        ("rpm", ["1.0-1.fc39", "1.0-1.fc40", "1.0-1.fc40.1"]),
-        ("rpm", ["2:1.4.3-3.fc39", "2:1.4.3-3.fc40", "3:0"]),  # epoch 2, release 3.fc39
-        ("rpm", ["1.4-5", "1.4-3-5", "1.4-3-6"]),  # split at the last hyphen: version 1.4-3
+        ("rpm", ["1.0-~", "1.0", "1.0-^", "1.0-1", "1.0-2", "1.0-10", "1.0.1-0"]),  # a release on one side only
     ],
     ids=short_id,
 )

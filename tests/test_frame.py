@@ -29,22 +29,15 @@ def test_binding_errors(call, message):
     raises(TypeError, message, call)
 
 
-def test_keywords_bind_by_name_in_any_order():
-    assert ombrel.compare(ecosystem="semver", b="1.0.0", a="2.0.0") == 1
-    assert ombrel.lt(b="2.0", a="1.0") is True
-    assert ombrel.satisfies(version="1.5", constraint="^1", ecosystem="generic") is True
-    assert ombrel.range_contains(version="1.5", range="^2") is False
-    assert ombrel.ranges_intersect(left="^1", right="^2") is False
-    assert ombrel.bump_prerelease(version="1.2.3-rc1", tag="rc") == "1.2.3-rc.2"
-
-
 @pytest.mark.parametrize(
     "fn, args",
     [
         (ombrel.compare, ("1.0~rc1", "1.0")), (ombrel.bump_prerelease, ("1.2.3-alpha.1",)),
         (ombrel.osv_affected, ("1.0~rc1", {"package": {"ecosystem": "Debian"}, "versions": ["1.0~rc1"]})),
         (Version("1.0+local", "pep440").compare, ("1.0",)), (Version.parse, ("1.0~rc1",)), (Version, ("1.0~rc1",)),
-        (Version.try_parse, ("1.0~rc1",)), (ombrel.build_purl, ("npm", "x")),
+        (Version.try_parse, ("1.0~rc1",)), (ombrel.build_purl, ("npm", "x")), (ombrel.lt, ("1.0", "2.0")),
+        (ombrel.satisfies, ("1.5", "^1")), (ombrel.range_contains, ("1.5", "^2")),
+        (ombrel.ranges_intersect, ("^1", "^2")), (ombrel.version, ("1.2.3",)),
     ],
 )
 def test_introspected_signatures_name_what_the_binder_takes_and_the_defaults_it_applies(fn, args):
@@ -53,7 +46,7 @@ def test_introspected_signatures_name_what_the_binder_takes_and_the_defaults_it_
     given = dict(zip(params, args))
     defaults = {name: p.default for name, p in params.items() if p.default is not p.empty}
     assert list(params) == list(given) + list(defaults)
-    assert repr(fn(*args)) == repr(fn(**given, **defaults))
+    assert repr(fn(*args)) == repr(fn(**dict(reversed({**given, **defaults}.items()))))  # keywords in any order
 
 
 @pytest.mark.parametrize(
@@ -186,10 +179,3 @@ def test_errors_in_argument_order(fn, args, message):
         raises(TypeError, "expected Version or str", fn, *args)
     else:
         raises(ValueError, message, fn, *args)
-
-
-def test_auto_uses_the_first_text_for_both():
-    # "1.0~rc1" selects Debian, where tilde sorts before the release
-    assert ombrel.compare("1.0~rc1", "1.0", "auto") == -1
-    # "1.0" selects generic, which accepts the second text even though Debian would too
-    assert ombrel.compare("1.0", "1.0~rc1", "AUTO") == 1

@@ -150,21 +150,15 @@ def test_ten_megabyte_standard_texts_fail_in_linear_time(vers, message):
 @pytest.mark.parametrize(
     "fn, args, expected",
     [
-        (ombrel.compare, (f"{U64}", f"{U64 + 1}"), 0), (ombrel.compare, (f"{U64}", f"{U64 - 1}"), 1),
-        (ombrel.compare, (f"{U64}.0.0", f"{U64}.0.0", "semver"), 0),
+        # (generic, semver, Debian's and RPM's numbers at the edge: in their own files)
         (ombrel.compare, ("1:0", f"{U64 + 1}:0"), 1),  # too large for an epoch: a number
         (ombrel.compare, (f"{U64}:0", f"{U64 - 1}:9"), 1),
         (ombrel.compare, (f"1.{U64}", f"1.{U64 + 1}", "maven"), -1),  # Maven numbers are unbounded
-        (ombrel.compare, (f"1.{U64}", f"1.{U64 + 1}", "rpm"), -1),
-        (ombrel.compare, (f"1.{U64}", f"1.{U64 + 1}", "debian"), -1),
-        (ombrel.build_vers, ("npm", f"^{U64}"), f"vers:npm/^{U64}"),
         (ombrel.satisfies, (f"{U64}.0.0", f"^{U64}", "maven"), True),  # bound {U64+1}.0.0 is exact
         (ombrel.satisfies, (f"{U64}.5", f"~{U64}.{U64}", "maven"), False),
         (ombrel.satisfies, (f"2.{U64}", f"2.{U64}.x", "maven"), True),
         (ombrel.ranges_intersect, (f"^{U64}", f">{U64}.9", "maven"), True),
         (ombrel.satisfies, ("1.0.0", f"{U64 + 1}.x"), f"invalid x-range: '{U64 + 1}.x'"),
-        (ombrel.compare, (f"{U64 + 1}.0.0", "1.0.0", "semver"), f"invalid major: '{U64 + 1}'"),
-        (ombrel.satisfies, (f"{U64}.0.0", f"^{U64}", "semver"), f"invalid major: '{U64 + 1}'"),
     ],
 )
 def test_64_bit_boundaries(fn, args, expected):

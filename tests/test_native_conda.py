@@ -1,10 +1,7 @@
 import random
 
 import pytest
-from conftest import raises
-from native_oracles import around, check_answers, check_refusal, check_round_trip, refusal_rows
-
-from ombrel import native_satisfies, vers_from_native
+from native_oracles import around, check_answers, check_round_trip
 
 
 @pytest.mark.parametrize(
@@ -39,46 +36,6 @@ from ombrel import native_satisfies, vers_from_native
 )
 def test_conda_constraints(constraint, yes, no):
     check_answers("conda", constraint, yes, no)
-
-
-REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
-    ("empty constraint", ["", "  "]),
-    ("white space inside a version", ["1.2 3"]),
-    ("a comparator is missing", ["1.2|", ",1.2", "()"]),
-    ("unbalanced brackets", ["(1.2", "1.2)"]),
-    ("a bracket follows a comparator without ',' or '|'", ["(1.2)(1.3)"]),
-    ("a comparator follows a bracket without ',' or '|'", ["(1.2)1.3"]),
-    ("invalid operator in '{}'", ["=>1.2", "~1.2"]),
-    ("invalid operator with '.*' in '{}'", ["~=1.2.*"]),
-    ("'~=' needs a version of two components or more in '{}'", ["~=1"]),
-    ("no version in '{}'", [">="]),
-    ("invalid version in '{}'", ["1.*.2", "1.2=py_0", "\u00e91.2"]),
-    ("'{}' is a regular expression, which is not read", ["^1\\.2.*$"]),
-    ("brackets nested deeper than 1000", ["(" * 1001 + "1" + ")" * 1001]),
-]
-
-
-@pytest.mark.parametrize("constraint, why", refusal_rows(REFUSED))
-def test_conda_refusals_quote_the_text(constraint, why):
-    check_refusal("conda", "Conda constraint", "1.0", constraint, why)
-
-
-@pytest.mark.parametrize(
-    "constraint, vers",
-    [
-        ("1.2", ">=1.2|<1.3"), ("1.9.*", ">=1.9|<1.10"), ("!=1.2.*", "<1.2|>=1.3"), ("~=1.2.3", ">=1.2.3|<1.3"),
-        (">=1.0,<2.0|>3", ">=1.0|<2.0|>3"), ("1.2a", "1.2a"), ("*", "*"),
-    ],
-)
-def test_conda_constraints_as_vers(constraint, vers):
-    assert vers_from_native("conda", constraint) == "vers:conda/" + vers
-
-
-def test_versions_conda_cannot_read_raise_its_own_message():
-    with pytest.raises(ValueError, match="Conda"):
-        native_satisfies("x1.2", "1.2", "conda")
-    with pytest.raises(ValueError, match="Conda"):
-        vers_from_native("conda", ">=")
 
 
 def generated(seed, count):

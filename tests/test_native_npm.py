@@ -2,10 +2,10 @@ import json
 import random
 
 import pytest
-from conftest import DATA, raises
-from native_oracles import around, check_against, check_answers, check_refusal, node_verdicts, outcome, refusal_rows
+from conftest import DATA
+from native_oracles import around, check_against, check_answers, node_verdicts, outcome
 
-from ombrel import Version, native_filter, native_satisfies, vers_contains, vers_from_native
+from ombrel import vers_contains, vers_from_native
 
 NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
 
@@ -14,11 +14,8 @@ NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
     "constraint, yes, no",
     [
         ("x", ["0.0.0", "99.0.0"], ["2.5.20-1"]),
-        ("^*", ["1.0.0"], ["1.0.0-rc.1"]),
         ("", ["3.0.0"], ["3.0.0-0"]),
-        ("~1.2.3-beta.2", ["1.2.3-beta.4", "1.2.9"], ["1.2.4-beta", "1.3.0"]),
         ("> =1.2", ["1.2.0"], ["1.1.9"]),  # the space after the operator goes
-        ("<1.0.0 || >=2.0.0-rc.1", ["0.9.0", "2.0.0-rc.2"], ["1.0.0", "2.0.1-rc"]),
         ("1.2.3-beta || ", ["1.2.4"], ["1.2.3-beta"]),  # an "any" alternative is all that stays
         (">=0x0x0", ["0.0.1"], ["0.0.1-0"]),  # node-semver's dots match any character
         ("<0.0.0-0 || 1", ["1.5.0"], ["0.0.0"]),
@@ -26,37 +23,6 @@ NPM_SUFFIXES = ["", "-0", "-alpha", "-rc.1"]
 )
 def test_npm_constraints(constraint, yes, no):
     check_answers("npm", constraint, yes, no)
-
-
-REFUSED = [  # (what follows the syntax's name and the quoted text, {} being the text; texts)
-    ("invalid comparator '-'", ["1.2.3 - "]),
-    ("invalid comparator '{}'", ["==1.2.3", "v=1.2.3", "01.2.3", "\u00e91.2"]),
-    ("invalid comparator '>==1.2.3'", ["=1.2.3 - 2"]),
-    ("invalid comparator '|'", ["1.2.3 | 2"]),
-    ("invalid comparator '>=v'", [">= v 1.2.3"]),
-    ("number too large in '<9007199254740992.0.0-0'", ["^9007199254740991"]),
-    ("version longer than 256 characters in '{}'", ["1.0.0-" + "a" * 260]),
-]
-
-
-@pytest.mark.parametrize("constraint, why", refusal_rows(REFUSED))
-def test_npm_refusals_quote_the_text(constraint, why):
-    check_refusal("npm", "npm range", "1.0.0", constraint, why)
-
-
-def test_versions_npm_cannot_read_raise_its_own_message():
-    raises(ValueError, "Expected 3 parts, got 2", native_satisfies, "1.2", "*", "npm")
-
-
-def test_filter_keeps_callers_objects_in_order_and_vers_text():
-    v = Version("1.5.0", "npm")
-    items = ["2.0.0", v, "1.0.0", "1.0.0-rc.1"]
-    out = native_filter(items, "^1", "npm")
-    assert out == [v, "1.0.0"] and out[0] is v and type(out) is list
-    assert vers_from_native("npm", ">=1.0.1 || >=0.9.5 <1.0.0") == "vers:npm/>=0.9.5|<1.0.0|>=1.0.1"
-    assert vers_from_native("semver", "^1.2.9") == "vers:semver/>=1.2.9|<2.0.0"
-    assert vers_from_native("npm", "<0") == "vers:none/*"
-    raises(ValueError, "invalid npm range '1.2.3 - '; invalid comparator '-'", vers_from_native, "npm", "1.2.3 - ")
 
 
 def generated_ranges(seed, count):

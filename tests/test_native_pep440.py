@@ -1,10 +1,9 @@
 import random
 
 import pytest
-from conftest import raises
 from native_oracles import around, check_answers, check_round_trip, outcome
 
-from ombrel import compare, native_filter, native_satisfies, vers_from_native
+from ombrel import compare, native_satisfies
 
 packaging = pytest.importorskip("packaging.specifiers")
 
@@ -14,36 +13,15 @@ SUFFIXES = ["", "a1", "rc2", ".dev0", ".post1", ".post1.dev2", "+local.7", "a1+x
 @pytest.mark.parametrize(
     "constraint, yes, no",
     [
-        (">=1.0,<2.0", ["1.0", "1.9.9", "1.5a1"], ["2.0", "0.9", "2.0a1"]),
+        # (the operators, bounds and suffixes the run against packaging below draws are left to it)
         ("<2.0", ["1.9"], ["2.0a1", "2.0.dev0"]),  # the bound's pre-releases stay out
         (">1.0", ["1.0.1.dev0", "1.1"], ["1.0.post1", "1.0+x"]),  # its post-releases and locals too
-        ("==1.0+abc", ["1.0+abc"], ["1.0", "1.0+abd"]),
-        ("==1.*", ["1.0a1", "1.9.post3+x", "1"], ["2.0.dev0", "0.9"]),
-        ("!=1.0.*", ["1.1.dev0", "0.9"], ["1.0rc1", "1"]),
-        ("===1.0", ["1.0", "1.0".upper()], ["1.0.0"]),
-        ("", ["0.1", "1.0a1"], []),
-        (" >= 1.0 ,, ", ["1.0"], ["0.9"]),
-        (">=1!1.0", ["1!1.0"], ["2.0"]),
+        (" >= 1.0 ,, ", ["1.0"], ["0.9"]), ("===1.0", ["1.0"], ["1.0.0"]),
         ("~=v1.1", [], ["1.1", "1.2"]),  # packaging's prefix keeps the `v` and matches nothing
     ],
 )
 def test_pep440_specifier_sets(constraint, yes, no):
     check_answers("pep440", constraint, yes, no)
-
-
-@pytest.mark.parametrize("constraint, spec", [
-    ("~=1", "~=1"), (">=1.0+local", ">=1.0+local"), ("<1.*", "<1.*"), ("1.0", "1.0"), (">=1.0,=>2", "=>2"),
-    ("==1.0.*.1", "==1.0.*.1"), ("==1.0a1.*", "==1.0a1.*"), (">= 1.0 2", ">= 1.0 2"),
-])
-def test_pep440_refusals_quote_the_text(constraint, spec):
-    raises(ValueError, f"invalid PEP 440 specifier set '{constraint}'; invalid specifier '{spec}'",
-           native_satisfies, "1.0", constraint, "pep440")
-
-
-def test_pep440_vers_and_filter():
-    assert [vers_from_native(e, c) for e, c in [("pep440", ">=1.0,<2.0"), ("python", "==1.*"), ("pep440", ">=2,<1")]] == [
-        "vers:pypi/>=1.0|<2.0", "vers:pypi/>=1.dev0|<2.dev0", "vers:none/*"]
-    assert native_filter(["2.0", "1.0", "1.5rc1"], "~=1.0", "pep440") == ["1.0", "1.5rc1"]
 
 
 def generated_sets(seed, count):

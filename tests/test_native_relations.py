@@ -3,62 +3,24 @@ import random
 import re
 
 import pytest
-from conftest import raises
 from native_oracles import (OPS, alpm_comparisons, around, check_answers, check_round_trip, dpkg_verdicts, outcome,
                             rpm_ds_verdicts)
 
-from ombrel import native_filter, native_satisfies, vers_from_native
+from ombrel import native_satisfies
 
 
 @pytest.mark.parametrize(
     "ecosystem, constraint, yes, no",
     [
-        ("debian", "<< 2.0", ["1.9", "2.0~rc1"], ["2.0", "2.0-1"]),
+        # (the operators, spellings and bounds the runs against dpkg, rpm and libalpm below draw are left to them)
         ("debian", "(< 2.0)", ["2.0"], ["2.0-1"]),  # the obsolete `<` is `<=`
-        ("debian", "(>2.0)", ["2.0"], ["1.9"]),  # and `>` is `>=`
-        ("debian", "( = 1:1.0-1 )", ["1:1.0-1"], ["1.0-1"]),
         ("debian", "(1.0)", ["1.0", "0:1.0"], ["1.0-1"]),  # dpkg's implicit exact match
-        ("rpm", ">= 1.2-1, < 2.0-1", ["1.2-1", "1.10-1"], ["2.0-1", "1.2~rc1-1"]),
-        ("rpm", "=> 1.0-1,=< 1.0-1", ["1.0-1"], ["1.0-2"]),
         # rpm's dependency check: a missing release matches any, a missing epoch is 0
-        ("rpm", "= 1.0", ["1.0-5", "0:1.0-1", "1.0"], ["1:1.0-5", "1.0.1"]),
         ("rpm", "> 1.0-5, < 1.0-5", ["1.0"], ["1.0-4", "1.0-6"]),
-        ("arch", "<2.0", ["1.9-3", "2.0rc1-1"], ["2.0-1", "2.0.1"]),
-        ("arch", "=1.2", ["1.2-7", "1.2"], ["1.2.1-1"]),  # a version without pkgrel ignores it
     ],
 )
 def test_relations(ecosystem, constraint, yes, no):
     check_answers(ecosystem, constraint, yes, no)
-
-
-@pytest.mark.parametrize(
-    "ecosystem, constraint, message",
-    [
-        ("debian", "(>= 1.0", "invalid Debian relation '(>= 1.0'; no closing ')'"),
-        ("debian", "(<> 1.0)", "invalid Debian relation '(<> 1.0)'; bad relation '<>'"),
-        ("debian", "(>=)", "invalid Debian relation '(>=)'; expected a version"),
-        ("debian", "", "invalid Debian relation ''; expected a version"),
-        ("debian", ">= 1.0 2.0", "invalid Debian relation '>= 1.0 2.0'; unexpected ' ' in the version"),
-        ("debian", ">= >= 1.0", "invalid Debian relation '>= >= 1.0'; unexpected '>' in the version"),
-        ("rpm", "1.0-1", "invalid rpm relation '1.0-1'; expected an operator"),
-        ("rpm", ">= 1.0,", "invalid rpm relation '>= 1.0,'; expected an operator"),
-        ("rpm", "!= 1.0", "invalid rpm relation '!= 1.0'; expected an operator"),
-        ("arch", ">= 1.0", "invalid pacman relation '>= 1.0'; unexpected ' ' in the version"),
-        ("arch", "1.0", "invalid pacman relation '1.0'; expected an operator"),
-        ("arch", "<", "invalid pacman relation '<'; expected a version"),
-    ],
-)
-def test_relation_refusals_quote_the_text(ecosystem, constraint, message):
-    raises(ValueError, message, native_satisfies, "1.0", constraint, ecosystem)
-
-
-def test_relations_filter_and_vers_text():
-    assert native_filter(["1.0-1", "2.0-1", "0.9"], "(<< 2.0)", "debian") == ["1.0-1", "0.9"]
-    assert vers_from_native("debian", "(>= 1.2-1)") == "vers:deb/>=1.2-1"
-    assert vers_from_native("debian", "(< 2.0)") == "vers:deb/<=2.0"
-    assert vers_from_native("rpm", ">= 1.0-1, < 2.0-1") == "vers:rpm/>=1.0-1|<2.0-1"
-    assert vers_from_native("rpm", "> 2.0-1, < 1.0-1") == "vers:none/*"
-    assert vers_from_native("arch", "=1.2-1") == "vers:alpm/1.2-1"
 
 
 def generated(seed, count, bounds, ops, spell):

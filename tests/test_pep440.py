@@ -25,12 +25,9 @@ def test_messages(text, message):
 @pytest.mark.parametrize(
     "a, b",
     [
-        ("1.0", "v1.0"), ("1.0", " 1.0 "), ("1.0", "1.0.0"), ("1.0rc1", "1.0c1"), ("1.0.post", "1.0.post0"),
-        ("1.0+1", "1.0+01"), ("1.0+LOCAL", "1.0+local"), ("1:2.0", "1!2.0"), ("0!1.0", "1.0"),
-        ("1.0+a~b", "1.0+a.b"), ("1.0.0a1", "1.0a1"), ("1.0-1", "1.0.post1"), ("1.0-r1", "1.0.post1"),
-        ("1.0REV", "1.0.post0"), ("1.0-Alpha_2", "1.0a2"), ("1.0pre3", "1.0rc3"), ("1.0preview", "1.0rc0"),
-        ("1.0-dev-1", "1.0.dev1"), ("1.0post-1", "1.0.post1"), ("1.0\x1c", "1.0"), ("1.0\u3000", "1.0"),
-        ("1.0-final", "1.0"),  # not PEP 440: ordered by its generic parse, which drops "final"
+        # The spellings the runs against packaging below draw are left to them.
+        ("1.0+LOCAL", "1.0+local"), ("1:2.0", "1!2.0"), ("1.0+a~b", "1.0+a.b"), ("1.0\u3000", "1.0"),
+        ("1.0-final", "1.0"),  # ordered by its generic parse, which drops "final"
     ],
 )
 def test_equal(a, b):

@@ -93,10 +93,7 @@ TOMEE = "vers:maven/>=1.0.0-beta1|<=1.7.5|>=7.0.0-M1|<=7.0.7|>=7.1.0|<=7.1.2|>=8
         ("vers:pypi/>0.0.2", ["0.0.3", "9"], ["0.0.2", "0.0.1"]),
         ("vers:pypi/<=0.0.2", ["0.0.2", "0.0.1"], ["0.0.3"]),
         ("vers:npm/!=1.5.0", ["1.4.0", "1.6.0"], ["1.5.0"]), ("vers:npm/!=1.5.0|!=1.6.0", ["2.0.0"], ["1.6.0"]),
-        ("vers:generic/=1|!=2", ["3", "1"], ["2"]),  # no signpost: "!=" holds every other version
-        # out of order, and signposts that do not alternate, simplified (more drawn at random below)
-        ("vers:generic/>=1.0|<2.0", ["1.5"], ["3.0", "0.5", "2.0.1"]), ("vers:generic/<2.0|>=1.0", ["1.5"], ["3.0"]),
-        ("vers:generic/>=1|>=2|<3", ["1.5", "2.5"], ["0.5", "3"]), ("vers:generic/>5|>4|<2", ["1", "4.5"], ["3", "4"]),
+        # (out of order, and signposts that do not alternate: drawn at random below)
         # which reading: one plain version, "=" and one, a "%" escape are standard
         ("vers:generic/1.2.3", ["1.2.3"], ["1.2.4"]), ("vers:generic/=1.0~rc1^2", ["1.0~rc1^2"], ["1.0"]),
         ("vers:generic/1.0%7Edeb", ["1.0~deb"], ["1.0"]), ("vers:generic/>=1.0%7Edeb", ["1.0~deb", "1.0"], ["0.9"]),
@@ -149,12 +146,9 @@ def test_invalid_standard_text_is_refused_with_what_is_wrong(vers, message):
     "vers, expected",
     [
         ("vers:npm/^1.2 || ~0.9", "vers:npm/>=0.9.0|<0.10.0|>=1.2.0|<2.0.0"),
-        # every shorthand of the dialect
-        ("vers:generic/^1.2.3", ">=1.2.3|<2.0.0"), ("vers:generic/^0.0.3", ">=0.0.3|<0.0.4"),
-        ("vers:generic/~1.2", ">=1.2.0|<1.3.0"), ("vers:generic/~>1.2.3", ">=1.2.3|<1.3.0"),
-        ("vers:generic/~=1", ">=1.0.0|<2.0.0"), ("vers:generic/1.2.x", ">=1.2.0|<1.3.0"),
-        ("vers:generic/x.x", ">=0.0.0|<0.1.0"), ("vers:generic/1.*", ">=1.0.0|<2.0.0"),
-        ("vers:generic/[1.0,2.0)", ">=1.0|<2.0"),
+        # every kind of shorthand of the dialect (their bounds: test_ranges)
+        ("vers:generic/^1.2.3", ">=1.2.3|<2.0.0"), ("vers:generic/~>1.2.3", ">=1.2.3|<1.3.0"),
+        ("vers:generic/1.2.x", ">=1.2.0|<1.3.0"), ("vers:generic/[1.0,2.0)", ">=1.0|<2.0"),
         ("vers:generic/(1.0,2.0]", ">1.0|<=2.0"), ("vers:generic/(,2.0]", "<=2.0"), ("vers:generic/[1.0,)", ">=1.0"),
         ("vers:generic/*", "*"), ("vers:generic/", "*"), ("vers:generic/X || ^1", "*"),
         ("vers:generic/==1.0", "1.0"), ("vers:generic/!=1.5", "!=1.5"), ("vers:generic/>= 1.0 <= 1.0", "1.0"),

@@ -29,6 +29,12 @@ TIMEOUT = 300
 # Which test files exercise which source; anything unlisted runs them all but the slow
 # end-to-end files. Listed files that do not exist are skipped.
 CORE = ["test_generic", "test_version", "test_fast_paths"]
+# The native range syntaxes: each has its own test file (answers, runs against its tool); these
+# drive all of them (test_native_syntaxes holds every syntax's VERS texts, filters and refusals).
+NATIVE = ["test_native_syntaxes", "test_fast_paths", "test_hostile", "test_range_cache"]
+NATIVE_SYNTAXES = [f"test_native_{name}" for name in
+                   ["relations", "apk_portage", "composer", "conda", "cpan", "helm", "maven", "npm",
+                    "nuget", "pep440"]]
 COVERS = {
     "src/core/generic_parse": CORE + ["test_autodetect", "test_collections", "test_hostile"],
     "src/core/autodetect": ["test_autodetect", "test_version", "test_collections", "test_frame"],
@@ -52,6 +58,20 @@ COVERS = {
     "src/core/strategies/maven": ["test_maven", "test_fast_paths", "test_version", "test_hostile"],
     "src/core/strategies/validators": ["test_ecosystems", "test_autodetect", "test_fast_paths"],
     "src/core/strategies/registry": CORE + ["test_ecosystems", "test_collections", "test_semver"],
+    "src/core/native/native": NATIVE + NATIVE_SYNTAXES,
+    "src/core/native/op_lists": NATIVE + NATIVE_SYNTAXES,
+    "src/core/native/library": NATIVE + ["test_ranges"],
+    "src/core/native/relations": NATIVE + ["test_native_relations", "test_native_apk_portage"],
+    "src/core/native/debian": NATIVE + ["test_native_relations"],
+    "src/core/native/rpm": NATIVE + ["test_native_relations"],
+    "src/core/native/arch": NATIVE + ["test_native_relations"],
+    "src/core/native/alpine": NATIVE + ["test_native_apk_portage"],
+    "src/core/native/gentoo": NATIVE + ["test_native_apk_portage"],
+    **{f"src/core/native/{name}": NATIVE + [f"test_native_{name}"]
+       for name in ["composer", "conda", "cpan", "helm", "maven", "npm", "nuget", "pep440"]},
+    **{f"src/core/native/{name}": NATIVE
+       for name in ["cran", "crates", "dart", "go", "hex", "julia", "ruby", "spack", "terraform"]},
+    "src/python/ext/native": NATIVE + ["test_native_npm"],
     "src/python/bump": ["test_bump", "test_hostile"],
     "src/python/collection": ["test_collections", "test_fast_paths", "test_hostile"],
     "src/python/stable": ["test_collections"],
