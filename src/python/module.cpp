@@ -61,6 +61,7 @@ PyModuleDef_Slot slots[] = {{Py_mod_exec, reinterpret_cast<void*>(&exec_module)}
 
 void free_module(void*) {
   forget_purls();
+  forget_spare_versions();
 }
 
 PyModuleDef module_def = {

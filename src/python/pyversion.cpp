@@ -31,6 +31,16 @@ std::expected<Ecosystem, std::string> ecosystem_for(std::string_view raw, const 
   return eco;
 }
 
+// The memory of lately freed Versions, kept for the next ones made: most are made and dropped
+// in a loop, where the allocator's round trip is a good part of their cost. The interpreter's
+// lock guards it; it holds a few blocks at most.
+struct SpareVersions {
+  static constexpr int kMax = 32;
+  void* block[kMax];
+  int count = 0;
+};
+SpareVersions spare_versions;
+
 PyObject* wrap(std::string_view raw, Ecosystem eco) {
   char* heap = nullptr;
   if (raw.size() > VersionObject::kInlineText) {
@@ -39,7 +49,8 @@ PyObject* wrap(std::string_view raw, Ecosystem eco) {
   }
   // Every field is set below, so the memory is not cleared first; the class is not a
   // container of objects, so it needs none of the collector's bookkeeping either.
-  void* memory = PyObject_Malloc(sizeof(VersionObject));
+  void* memory = spare_versions.count > 0 ? spare_versions.block[--spare_versions.count]
+                                          : PyObject_Malloc(sizeof(VersionObject));
   if (!memory) {
     PyMem_Free(heap);
     return PyErr_NoMemory();
@@ -59,7 +70,10 @@ void version_dealloc(PyObject* self) {
   VersionObject* v = as_version(self);
   if (v->size > VersionObject::kInlineText) PyMem_Free(v->heap_text);
   PyTypeObject* type = Py_TYPE(self);
-  PyObject_Free(self);  // as wrap allocated it
+  if (spare_versions.count < SpareVersions::kMax)
+    spare_versions.block[spare_versions.count++] = self;
+  else
+    PyObject_Free(self);  // as wrap allocated it
   Py_DECREF(type);
 }
 
@@ -474,6 +488,10 @@ PyObject* new_version(std::string_view raw, const EcosystemArg& arg) {
 PyObject* new_version(std::string_view raw, std::string_view ecosystem) {
   const auto arg = read_ecosystem(ecosystem);
   return arg ? new_version(raw, *arg) : nullptr;
+}
+
+void forget_spare_versions() {
+  while (spare_versions.count > 0) PyObject_Free(spare_versions.block[--spare_versions.count]);
 }
 
 bool add_version_type(PyObject* module) {

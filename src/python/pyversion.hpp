@@ -46,4 +46,7 @@ PyObject* new_version(std::string_view raw, const EcosystemArg& ecosystem);
 // Creates the class and adds it to the module (and its __all__).
 bool add_version_type(PyObject* module);
 
+// Gives back the memory kept for Versions to come (at the module's teardown).
+void forget_spare_versions();
+
 }  // namespace ombrel::py
