@@ -3,6 +3,7 @@
 # (abi3audit), then installs it into a fresh virtual environment of every CPython 3.11+
 # under ~/.pyenv/versions (or of $PYTHON when there is none) and runs it there.
 #   tools/check_wheel.sh [DIR]   the wheel is left in DIR (default: a temporary directory)
+# With OMBREL_WHEEL set to a wheel already built, that wheel is checked instead of a new one.
 # Needs abi3audit (the `check` extra) in $PYTHON.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +14,11 @@ out=${1:-$work/dist}
 mkdir -p "$out"
 fail() { echo "check_wheel: $*" >&2; exit 1; }
 
-"$py" -m pip wheel "$root" --no-deps --quiet -w "$out"
+if [ -n "${OMBREL_WHEEL:-}" ]; then
+  cp "$OMBREL_WHEEL" "$out/"
+else
+  "$py" -m pip wheel "$root" --no-deps --quiet -w "$out"
+fi
 wheels=("$out"/ombrel-*.whl)
 [ ${#wheels[@]} -eq 1 ] && [ -f "${wheels[0]}" ] || fail "expected one wheel in $out: ${wheels[*]}"
 wheel=${wheels[0]}
